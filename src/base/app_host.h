@@ -1,0 +1,64 @@
+#pragma once
+// The seam between the program's lower layers and whatever shows things to the
+// user: the Qt frame, the test host, or the batch tool. Only plain types cross it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace linea {
+
+enum class MessageIcon { None, Information, Warning, Question, Error };
+
+// Answer of the raw-image size prompt: pixels and bytes per sample (1 or 2).
+struct ImageSizeAnswer {
+  int width = 0;
+  int height = 0;
+  int bytesPerSample = 1;
+};
+
+// What the palette panel shows: up to 16 swatches, each a palette index into
+// the three 256-entry tables.
+struct PalettePanelContents {
+  int count = 0;
+  std::vector<int> indices;
+  std::vector<std::uint8_t> red, green, blue;  // 256 entries each
+};
+
+class CAppHost {
+ public:
+  virtual ~CAppHost() = default;
+
+  // False while there is no main window; questions then answer "no" unseen.
+  virtual bool HasMainFrame() const { return true; }
+
+  // A message box with an OK button.
+  virtual void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) = 0;
+  // A Yes/No message box; true exactly when the user chose Yes.
+  virtual bool AskYesNo(const std::string& caption, const std::string& text, MessageIcon icon) = 0;
+
+  // The layer-name prompt; nothing when the user cancelled.
+  virtual std::optional<std::string> AskLayerName(const std::string& proposed) = 0;
+  // The raw-image size prompt, preset with the proposal.
+  virtual ImageSizeAnswer AskImageSize(const ImageSizeAnswer& proposal) = 0;
+
+  // Progress of long work. SetProgress returns false once the user asked to cancel.
+  virtual void BeginProgress(const std::string& title, int range) {}
+  virtual bool SetProgress(int position) { return true; }
+  virtual void EndProgress() {}
+
+  // Notifications; the defaults do nothing so that headless hosts need not care.
+  virtual void RefreshLayersBar() {}
+  virtual void RefreshCursorReadout() {}
+  virtual void UpdateCalcPanel() {}
+  virtual void RunNewDocument() {}
+  virtual void SetModified(bool modified) {}
+  virtual void RememberFolder(const std::string& key, const std::string& folder) {}
+  virtual void ShowPalettePanel(const PalettePanelContents& contents) {}
+  virtual void HidePalettePanel() {}
+  // Posted when the composition could not be made (command 32799 of the frame).
+  virtual void PostDisplayFailure() {}
+};
+
+}  // namespace linea
