@@ -18,6 +18,20 @@ struct ImageSizeAnswer {
   int bytesPerSample = 1;
 };
 
+// What the calculation panel is to show, as the workspace sees it. The panel
+// combines it with the state of its own stripes button (see CalcPanelEnabling).
+struct CalcPanelState {
+  bool hasStripes = false;
+  bool hasGlobalRose = false;
+  bool hasWindowRoses = false;
+  bool hasBlockRoses = false;
+  bool hasLineaments = false;
+  bool hasBaseImage = false;
+  bool hasBlocksImage = false;
+  bool rosesCombination = false;
+  bool operator==(const CalcPanelState&) const = default;
+};
+
 // What the palette panel shows: up to 16 swatches, each a palette index into
 // the three 256-entry tables.
 struct PalettePanelContents {
@@ -51,12 +65,19 @@ class CAppHost {
   // Notifications; the defaults do nothing so that headless hosts need not care.
   virtual void RefreshLayersBar() {}
   virtual void RefreshCursorReadout() {}
-  virtual void UpdateCalcPanel() {}
+  virtual void UpdateCalcPanel(const CalcPanelState& state) {}
+  // The zoom toolbar shows the stack's zoom.
+  virtual void ShowZoom(double zoom) {}
+  // The rose panel re-reads its normalisation choice; the combination panel its list.
+  virtual void RefreshRosePanel() {}
+  virtual void RefreshCombinationList() {}
   virtual void RunNewDocument() {}
   virtual void SetModified(bool modified) {}
   virtual void RememberFolder(const std::string& key, const std::string& folder) {}
   virtual void ShowPalettePanel(const PalettePanelContents& contents) {}
   virtual void HidePalettePanel() {}
+  // Runs a command of the frame (for example the save-mask dialog before a project save).
+  virtual void RunCommand(int commandId) {}
   // Posted when the composition could not be made (command 32799 of the frame).
   virtual void PostDisplayFailure() {}
 };

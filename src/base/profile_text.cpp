@@ -249,6 +249,16 @@ int ProfileText::SetText(std::string_view section, std::string_view key, std::st
   return 0;
 }
 
+int ProfileText::ReplaceText(std::string_view section, std::string_view key, std::string_view value) {
+  if (ProfileSection* target = FindSection(section))
+    for (auto& entry : target->entries)
+      if (CompareNoCase(entry.key, key) == 0) {
+        entry.value = std::string(value.substr(0, kMaxValueLength));
+        return 0;
+      }
+  return SetText(section, key, value);
+}
+
 int ProfileText::SetInt(std::string_view section, std::string_view key, long value) {
   return SetText(section, key, FormatLong(value));
 }

@@ -47,6 +47,8 @@ class ProfileText {
   // 8 when a 17th section or a 161st entry would be needed.
   int SetText(std::string_view section, std::string_view key, std::string_view value);
   int SetInt(std::string_view section, std::string_view key, long value);
+  // Changes the first entry of the key (in either kind of section), or adds it.
+  int ReplaceText(std::string_view section, std::string_view key, std::string_view value);
   int SetDouble(std::string_view section, std::string_view key, double value);
 
   // Writes the whole table with its three-line header (atomically). 4 when the

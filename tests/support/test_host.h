@@ -3,6 +3,7 @@
 // so tests can assert on the exact texts a user would see.
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ class CTestHost : public CAppHost {
   int layersBarRefreshes = 0;
   int cursorReadoutRefreshes = 0;
   int calcPanelUpdates = 0;
+  CalcPanelState lastCalcPanel;
+  std::vector<double> shownZooms;
+  int rosePanelRefreshes = 0;
+  int combinationListRefreshes = 0;
   int newDocumentRuns = 0;
   int palettePanelHides = 0;
   int displayFailures = 0;
@@ -53,7 +58,13 @@ class CTestHost : public CAppHost {
   void EndProgress() override { ++progressEnds; }
   void RefreshLayersBar() override { ++layersBarRefreshes; }
   void RefreshCursorReadout() override { ++cursorReadoutRefreshes; }
-  void UpdateCalcPanel() override { ++calcPanelUpdates; }
+  void UpdateCalcPanel(const CalcPanelState& state) override {
+    ++calcPanelUpdates;
+    lastCalcPanel = state;
+  }
+  void ShowZoom(double zoom) override { shownZooms.push_back(zoom); }
+  void RefreshRosePanel() override { ++rosePanelRefreshes; }
+  void RefreshCombinationList() override { ++combinationListRefreshes; }
   void RunNewDocument() override { ++newDocumentRuns; }
   void SetModified(bool value) override { modified = value; }
   void RememberFolder(const std::string& key, const std::string& folder) override {
@@ -62,6 +73,12 @@ class CTestHost : public CAppHost {
   void ShowPalettePanel(const PalettePanelContents& contents) override { palettePanels.push_back(contents); }
   void HidePalettePanel() override { ++palettePanelHides; }
   void PostDisplayFailure() override { ++displayFailures; }
+  void RunCommand(int commandId) override {
+    commandsRun.push_back(commandId);
+    if (onCommand) onCommand(commandId);
+  }
+  std::vector<int> commandsRun;
+  std::function<void(int)> onCommand;
 
   // The text of the only message shown so far ("" and a test failure otherwise).
   std::string OnlyMessageText() const;

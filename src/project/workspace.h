@@ -1,0 +1,95 @@
+#pragma once
+// One open project: its layers, results, parameters, raster paths, save settings
+// and the projects of a rose combination.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/app_host.h"
+#include "layers/layer_stack.h"
+#include "project/combination.h"
+#include "project/save_settings.h"
+#include "results/calc_parameters.h"
+#include "results/results.h"
+
+namespace linea {
+
+// The blocks path of blocks drawn by the user and not yet saved.
+inline constexpr const char* kCreatedBlocksPath = "created";
+
+// Enabling of the calculation panel's buttons for a workspace state and the
+// check state of its stripes button.
+struct CalcPanelEnabling {
+  bool stripes = false;
+  bool blockRoses = false;
+  bool windowRoses = false;
+  bool lineaments = false;
+  bool globalNormalisation = false;  // the rose panel's "Глобальная"
+};
+CalcPanelEnabling ComputeCalcPanelEnabling(const CalcPanelState& state, bool stripesButtonOn);
+
+class CWorkspace {
+ public:
+  // The host must outlive the workspace.
+  explicit CWorkspace(CAppHost& host);
+  CWorkspace(const CWorkspace&) = delete;
+  CWorkspace& operator=(const CWorkspace&) = delete;
+
+  CLayerStack layerStack;
+  CResults results;
+  std::vector<CombinedProject> combinedProjects;
+  CalcParameters params;
+  std::string baseImagePath;
+  std::string blocksImagePath;  // kCreatedBlocksPath for unsaved drawn blocks
+  std::string maskImagePath;
+  std::uint8_t imageType = 0;   // 1 greyscale, 2 scheme, 3 elevation model
+  bool rosesCombination = false;
+  std::int32_t lineWidth = 1;
+  std::int32_t defaultLineWidth = 1;
+  bool lineWidthScaling = true;  // result lines widen when the view is zoomed out
+  std::uint8_t blocksImageType = 0;  // 0 saved blocks, 1 blocks raster, 2 borders
+  CSaveSettings saveSettings;
+
+  CAppHost& Host() { return *host_; }
+
+  // The new-project state: no rasters, layers, results; default parameters.
+  void ResetWorkspace();
+  // A new project from a base raster (kind 1 greyscale, 2 scheme, 3 elevation model).
+  bool LoadBaseImage(const std::string& path, int kind);
+  bool LoadBlocksImage(const std::string& path, int kind);
+  bool LoadMaskImage(const std::string& path);
+  // An extra layer for viewing; the name is asked through the host.
+  bool LoadViewRaster(const std::string& path, bool transparent);
+
+  // Opens a project file; messages are shown inside. False when it cannot be read.
+  bool LoadProject(const std::string& path);
+  // Writes the result files and then the project file. 0 or an error code.
+  int SaveProject(const std::string& path);
+
+  // Applies parameters confirmed in the calculation dialog, clearing the results
+  // that depend on what changed. False when the user chose to keep the old ones.
+  bool ApplyCalcParameters(const CalcParameters& edited);
+  bool SetCombinationMode(bool on);
+  bool AddCombinedProject(const std::string& path);
+  void RemoveCombinedProject(std::size_t index);
+  void ClearCombinedProjects();
+
+  CalcPanelState CalcPanel() const;
+  void UpdateCalcPanel();
+  // The composition inputs of this project.
+  CompositionSettings Composition() const;
+
+ private:
+  void SetBaseGeometry(std::uint32_t width, std::uint32_t height, std::uint16_t bytes, std::uint8_t type);
+  CAppHost* host_;
+};
+
+// Path-valued project keys keep blanks and percent signs through the one-word
+// value syntax: '%' is written as "%25" and ' ' as "%20".
+std::string EncodeProjectPath(const std::string& path);
+std::string DecodeProjectPath(const std::string& stored);
+// Where a stored raster path of a project in `projectFolder` is looked for.
+std::string ResolveProjectPath(const std::string& stored, const std::string& projectFolder);
+
+}  // namespace linea
