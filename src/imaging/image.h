@@ -66,10 +66,11 @@ class CImage {
   void SetColorForIndex(int index, std::uint32_t color);
   const std::array<std::uint32_t, 256>& Palette() const { return palette_; }
 
-  // Pixel access; coordinates outside the image give 0 / false.
-  std::uint32_t GetColorFromPixel(int x, int y) const;
+  // Pixel access; coordinates outside the image give colour 0, index -1, false.
+  std::uint32_t GetColorFromPixel(int x, int y) const;  // 8-bit: the palette colour of the index
   int GetIndexFromPixel(int x, int y) const;  // 8-bit only, else -1
-  bool SetColorForPixel(int x, int y, int index);  // 8-bit only
+  bool SetColorForPixel(int x, int y, int index);  // 8-bit only, index 0..255
+  // The entry at the least squared RGB distance; the first of equals.
   int FindNearestPaletteColor(std::uint32_t color) const;
 
   // Fills the rectangle (clipped to the image); 8-bit images take the nearest palette index.

@@ -14,8 +14,9 @@ namespace linea {
 
 struct ImageCodec {
   int formatCode;
-  const char* name;
+  const char* name;  // for format listings, e.g. "Windows bitmap"
   bool (*identify)(std::span<const std::uint8_t> head);
+  // Null for write-only formats (the ASCII grid).
   bool (*read)(std::span<const std::uint8_t> file, CImage& out);
   // Encodes into bytes; the caller writes them atomically.
   bool (*write)(const CImage& image, std::vector<std::uint8_t>& out);
@@ -26,7 +27,8 @@ std::span<const ImageCodec> ImageCodecs();
 const ImageCodec* FindCodecByFormat(int formatCode);
 const ImageCodec* IdentifyCodec(std::span<const std::uint8_t> head);
 
-// Decodes bytes already in memory (used by Load and by the fuzz targets).
+// Decodes bytes already in memory (used by Load and by the fuzz targets). The
+// format is recognised from the content; `out` is only replaced on success.
 bool DecodeImage(std::span<const std::uint8_t> file, CImage& out);
 
 // Largest file the loader reads into memory.
