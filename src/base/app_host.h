@@ -59,6 +59,8 @@ class CAppHost {
 
   // Progress of long work. SetProgress returns false once the user asked to cancel.
   virtual void BeginProgress(const std::string& title, int range) {}
+  // A new title for the progress already shown (a later stage of the same work).
+  virtual void SetProgressTitle(const std::string& title) {}
   virtual bool SetProgress(int position) { return true; }
   virtual void EndProgress() {}
 

@@ -4,6 +4,7 @@
 // the host ("Не удается загрузить изображение." with its reason) and leaves no new
 // layer in the stack.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,7 +22,8 @@ enum ImageType : std::uint8_t {
   kImageTypeElevation = 3,
 };
 
-// World coordinates of a raster, from an ASCII grid's extent or a world file.
+// World coordinates of a raster, from an ASCII grid's extent, a world file or the
+// tags of a GeoTIFF. Pixel height is negative for north-up rasters.
 struct Georeference {
   bool known = false;
   double left = 0, top = 0, right = 0, bottom = 0;
@@ -44,21 +46,74 @@ struct ProjectSize {
   std::uint32_t height = 0;
 };
 
+// Palette tables of 256 entries as the imports give them, every entry used.
+struct PaletteTables {
+  std::array<std::uint8_t, 256> red{}, green{}, blue{}, used{};
+};
+PaletteTables GreyPaletteTables();    // entry i is grey level i
+PaletteTables SchemePaletteTables();  // entry 0 black, all others white
+PaletteTables MaskPaletteTables();    // entry 0 (in the mask) red, all others black
+
+// The filter text of a format code ("Tagged image file format (*.tif, *.tiff)|*.tif; *.tiff|"
+// for 8), "" for codes that have none.
+std::string FormatFilterText(int formatCode);
+// The filters of the raster open dialogs (default extension kRasterDefaultExtension)
+// and of the elevation-model dialog (kElevationModelDefaultExtension), which also
+// takes single-band 16-bit or floating-point TIFF models.
+std::string RasterOpenFilter();
+std::string ElevationModelOpenFilter();
+inline constexpr const char* kRasterDefaultExtension = "*.tif";
+inline constexpr const char* kElevationModelDefaultExtension = "*.raw";
+
+// Reads a headerless raw file of width x height samples of 1 or 2 bytes (16-bit
+// little-endian). When width or height is 0 the host is asked for the size, proposed
+// as the square root of the file's samples, 16-bit preset for elevation models;
+// otherwise the given size is used with `bytesPerSample` (1 or 2; anything else is the
+// type's default). `data` receives the file's bytes. 0, or 1 after showing the message.
+int ReadRaw(CAppHost& host, const std::string& path, int imageType, std::vector<std::uint8_t>& data, int& width,
+            int& height, int& bytesPerSample);
+
+// The extent of an ASCII grid as its header gives it: cell centres.
+struct GridExtent {
+  double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+};
+// Reads a "DSAA" ASCII grid into 16-bit samples scaled so that z minimum .. z maximum
+// become 0 .. 63999; blank cells and values below z minimum are 0. The buffer's first
+// row is the grid's highest y. 0, or 1 after showing the message.
+int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>& samples, int& width, int& height,
+             GridExtent& extent);
+
+// The text of the description file beside a raster (its extension replaced by
+// ".txo"); false when there is none.
+bool ReadDescriptionFile(const std::string& path, std::string& text);
+
+// The world file beside an image: its path with the last two characters replaced by
+// "fw" (map.tif -> map.tfw).
+std::string WorldFilePath(const std::string& imagePath);
+// Reads a world file for a width x height image; false when it cannot be read.
+bool ReadWorldFile(const std::string& path, int width, int height, Georeference& georeference);
+
 // Loads the base raster into a layer named `name`. Width, height and bytes per
 // sample are 0 when a user opens a file (raw files then ask for the size) and the
-// stored project values when a project is reopened. 0 on success.
+// stored project values when a project is reopened. Elevation models come from raw
+// files, ASCII grids (".grd") or single-band TIFF files (".tif", ".tiff"); their
+// descent grid is computed (progress and questions through the host). 0 on success.
 int OpenBaseImage(CAppHost& host, const std::string& path, CLayerStack& stack, const std::string& name,
                   int imageType, int width, int height, int bytesPerSample, BaseRasterInfo& info);
 // A raster shown over the image: a view raster (`view`) or a transparent one.
 // 0, 1 (reported failure), 3 (no memory for the image) or 16 (layer not added).
 int OpenExtraRaster(CAppHost& host, const std::string& path, CLayerStack& stack, const std::string& name,
                     bool view, ProjectSize project);
+// The mask: 0 inside it, 255 outside. 0 on success.
 int OpenMask(CAppHost& host, const std::string& path, CLayerStack& stack, const std::string& name,
              ProjectSize project);
 // Blocks image types: 0 saved by this program, 1 a blocks raster, 2 block borders.
-// 0 on success, 3 on exhausted memory or too many blocks.
+// 0 on success, 3 on exhausted memory or too many blocks, 1 on other failures.
 int OpenBlocks(CAppHost& host, const std::string& path, CLayerStack& stack, const std::string& name,
                int blocksImageType, ProjectSize project);
+
+// Regions a borders raster may have: block numbers 1..253, 255 marks the borders.
+inline constexpr int kMaxBorderRegions = 253;
 
 // The type name used in descriptions: "GREYSCALE", "LINE", "DTM" or "Undefined".
 const char* ImageTypeName(int imageType);

@@ -80,6 +80,19 @@ class CWorkspace {
   // The composition inputs of this project.
   CompositionSettings Composition() const;
 
+  // Result layers of the view's commands. Each is built only when its results are
+  // present (otherwise nothing happens and the result is 0); a failure is shown
+  // through the host by its code and returned.
+  int ShowStripesLayer();     // 32842, layer "Штрихи"
+  int ShowGlobalRoseLayer();  // 32841, layer "Глобальная Роза"
+  int ShowBlockRosesLayer();  // 32845, layer "Розы По Блокам"
+  int ShowHighlightLayer();   // 32844, layer "Подсвеченное", elevation models only
+  // The rose-field map of the current map parameters, named "Розы %d" with
+  // roseMapCounter, which first grows by one when a new layer is asked for (so
+  // that otherwise the previous map is replaced).
+  int ShowRoseMap(bool newLayer);
+  std::int32_t roseMapCounter = 0;
+
  private:
   void SetBaseGeometry(std::uint32_t width, std::uint32_t height, std::uint16_t bytes, std::uint8_t type);
   CAppHost* host_;

@@ -54,6 +54,8 @@ class CTestHost : public CAppHost {
   std::optional<std::string> AskLayerName(const std::string& proposed) override;
   ImageSizeAnswer AskImageSize(const ImageSizeAnswer& proposal) override;
   void BeginProgress(const std::string& title, int range) override;
+  // Recorded with the titles of BeginProgress, in order.
+  void SetProgressTitle(const std::string& title) override { progressTitles.push_back(title); }
   bool SetProgress(int position) override;
   void EndProgress() override { ++progressEnds; }
   void RefreshLayersBar() override { ++layersBarRefreshes; }

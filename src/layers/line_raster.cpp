@@ -1,0 +1,118 @@
+#include "layers/line_raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "imaging/image.h"
+
+namespace linea {
+namespace {
+
+struct PaintTarget {
+  std::uint8_t* bits;
+  std::int64_t bytesPerLine;
+  std::int64_t bytesPerPixel;
+  std::int64_t width;
+  std::int64_t height;
+  std::uint8_t blue, green, red;
+};
+
+struct Brush {
+  std::int64_t lo;
+  std::int64_t hi;
+};
+
+Brush BrushOfWidth(int width) {
+  const std::int64_t lo = -(std::int64_t(width) / 2);
+  return {lo, std::int64_t(width) + lo - 1};
+}
+
+bool MakeTarget(std::uint8_t* bits, int bytesPerLine, int bytesPerPixel, std::uint32_t color, int imageWidth,
+                int imageHeight, PaintTarget& target) {
+  if (bits == nullptr || imageWidth <= 0 || imageHeight <= 0 || bytesPerPixel < 3) return false;
+  if (std::int64_t(bytesPerLine) < std::int64_t(imageWidth) * bytesPerPixel) return false;
+  target = {bits, bytesPerLine, bytesPerPixel, imageWidth, imageHeight,
+            ColorBlue(color), ColorGreen(color), ColorRed(color)};
+  return true;
+}
+
+// The brush at (x, y), clipped to the image.
+inline void PaintBrush(const PaintTarget& t, std::int64_t x, std::int64_t y, const Brush& brush) {
+  const std::int64_t top = std::max<std::int64_t>(y + brush.lo, 0);
+  const std::int64_t bottom = std::min<std::int64_t>(y + brush.hi, t.height - 1);
+  const std::int64_t left = std::max<std::int64_t>(x + brush.lo, 0);
+  const std::int64_t right = std::min<std::int64_t>(x + brush.hi, t.width - 1);
+  if (top > bottom || left > right) return;
+  for (std::int64_t row = top; row <= bottom; ++row) {
+    std::uint8_t* p = t.bits + row * t.bytesPerLine + left * t.bytesPerPixel;
+    for (std::int64_t column = left; column <= right; ++column, p += t.bytesPerPixel) {
+      p[0] = t.blue;
+      p[1] = t.green;
+      p[2] = t.red;
+    }
+  }
+}
+
+// Steps t = 0 .. count - 1 along the major axis put the brush's major coordinate at
+// start + direction x t. Only the steps whose brush can reach 0 .. size - 1 on that
+// axis are worth walking; the others paint nothing.
+void ClipSteps(std::int64_t start, std::int64_t direction, std::int64_t count, std::int64_t size,
+               const Brush& brush, std::int64_t& first, std::int64_t& last) {
+  const std::int64_t lowest = -brush.hi;             // smallest major coordinate that paints
+  const std::int64_t highest = size - 1 - brush.lo;  // largest
+  if (direction > 0) {
+    first = std::max<std::int64_t>(0, lowest - start);
+    last = std::min<std::int64_t>(count - 1, highest - start);
+  } else {
+    first = std::max<std::int64_t>(0, start - highest);
+    last = std::min<std::int64_t>(count - 1, start - lowest);
+  }
+}
+
+}  // namespace
+
+void DrawSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPerLine, int bytesPerPixel,
+                 std::uint32_t color, int width, int imageWidth, int imageHeight) {
+  PaintTarget target;
+  if (width < 1 || !MakeTarget(bits, bytesPerLine, bytesPerPixel, color, imageWidth, imageHeight, target)) return;
+  const Brush brush = BrushOfWidth(width);
+  const std::int64_t dx = std::int64_t(x1) - x0;
+  const std::int64_t dy = std::int64_t(y1) - y0;
+  // Thin lines add the truncated offset to the start; wide ones truncate the sum.
+  // The two differ for negative coordinates, and both are kept as they draw.
+  const bool thin = width == 1;
+  if (std::llabs(dy) < std::llabs(dx)) {
+    const double slope = double(dy) / double(dx);
+    const std::int64_t direction = dx > 0 ? 1 : -1;
+    std::int64_t first, last;
+    ClipSteps(x0, direction, std::llabs(dx), target.width, brush, first, last);
+    for (std::int64_t t = first; t <= last; ++t) {
+      const std::int64_t offset = direction * t;
+      const std::int64_t y = thin ? y0 + std::int64_t(slope * double(offset))
+                                  : std::int64_t(double(y0) + slope * double(offset));
+      PaintBrush(target, x0 + offset, y, brush);
+    }
+  } else {
+    if (dy == 0) return;  // both ends coincide
+    const double slope = double(dx) / double(dy);
+    const std::int64_t direction = dy > 0 ? 1 : -1;
+    std::int64_t first, last;
+    ClipSteps(y0, direction, std::llabs(dy), target.height, brush, first, last);
+    for (std::int64_t t = first; t <= last; ++t) {
+      const std::int64_t offset = direction * t;
+      const std::int64_t x = thin ? x0 + std::int64_t(slope * double(offset))
+                                  : std::int64_t(double(x0) + slope * double(offset));
+      PaintBrush(target, x, y0 + offset, brush);
+    }
+  }
+}
+
+void DrawDot(int x, int y, std::uint8_t* bits, int bytesPerLine, int bytesPerPixel, std::uint32_t color,
+             int width, int imageWidth, int imageHeight) {
+  PaintTarget target;
+  if (width < 1 || !MakeTarget(bits, bytesPerLine, bytesPerPixel, color, imageWidth, imageHeight, target)) return;
+  PaintBrush(target, x, y, BrushOfWidth(width));
+}
+
+}  // namespace linea

@@ -1,0 +1,87 @@
+#pragma once
+// Line drawings kept as polylines, grouped by colour and width, and rasterised
+// into the composition image each time the picture is composed: rose glyphs,
+// vectors, lineaments, isolines and drawn schemes.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "layers/layer.h"
+
+namespace linea {
+
+// Image pixels: x the column, y the row (row 0 is the top row of the buffer).
+struct PolylinePoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  bool operator==(const PolylinePoint&) const = default;
+};
+struct PolylinePoint16 {
+  std::int16_t x = 0;
+  std::int16_t y = 0;
+};
+
+// The polylines of one colour and width, their points back to back in one array.
+class CPolylineGroup {
+ public:
+  std::uint32_t GetColor() const { return color_; }  // 0x00BBGGRR
+  int GetWidth() const { return width_; }            // pixels
+  int PolylineCount() const { return int(starts_.size()) - 1; }
+  // Polylines the group has room for before it must grow; always more than the count.
+  int Capacity() const { return capacity_; }
+  std::span<const PolylinePoint> Polyline(int index) const;
+
+ private:
+  friend class CVectorLayer3;
+  std::uint32_t color_ = 0;
+  int width_ = 0;
+  int capacity_ = 0;
+  std::vector<PolylinePoint> points_;
+  // Polyline k is points_[starts_[k] .. starts_[k + 1]).
+  std::vector<std::size_t> starts_{0};
+};
+
+class CVectorLayer3 : public CLayer {
+ public:
+  static constexpr int kMaxGroups = 24;
+  static constexpr int kInitialCapacity = 100;
+  static constexpr int kGrowthStep = 100;
+
+  CVectorLayer3(std::string_view name, bool deletable);
+
+  int GetHeight() const override { return 0; }
+  int GetWidth() const override { return 0; }
+  bool Load(const std::string&) override { return true; }
+  // Rasterises every polyline into the 24-bit `target`: per group in table order,
+  // per polyline in stored order, a dot at its last point and then its segments.
+  bool DrawOverImage(CImage& target, const LineWidthScaling& scaling) override;
+  bool DrawOnImageRows(CImage&, int, int) override { return true; }
+  int GetKind() const override { return kLayerKindVector3; }
+
+  // Stores a copy of the points in the group of this colour and width, making the
+  // group if needed. True when refused: a 25th combination, or memory exhausted
+  // (the callers report both as out of memory). An empty polyline is stored empty.
+  bool AddPolyline16(std::span<const PolylinePoint16> points, std::uint32_t color, int width);
+  bool AddPolyline32(std::span<const PolylinePoint> points, std::uint32_t color, int width);
+
+  int GroupCount() const { return int(groups_.size()); }
+  const CPolylineGroup& Group(int index) const { return groups_[std::size_t(index)]; }
+
+  // The layer's byte flag: set by the builders on drawings whose lines are stripes
+  // (the layers bar then offers "Заменить штрихи"); a merged drawing has it only when
+  // every source had it. Drawing ignores it.
+  std::uint8_t holdsStripes = 0;
+
+ private:
+  // The group to add to, made if missing; null when the table is full or memory
+  // runs out. `created` tells whether it is new.
+  CPolylineGroup* GroupFor(std::uint32_t color, int width, bool& created);
+  template <typename Point>
+  bool AddPolyline(std::span<const Point> points, std::uint32_t color, int width);
+
+  std::vector<CPolylineGroup> groups_;
+};
+
+}  // namespace linea

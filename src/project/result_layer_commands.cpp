@@ -1,0 +1,57 @@
+// The workspace's entry points of the result layers: each checks that its results
+// are present, builds the layer under its fixed name with the workspace's
+// parameters and shows a failure by its code.
+
+#include "base/messages.h"
+#include "base/string_table.h"
+#include "layers/elevation_model.h"
+#include "project/workspace.h"
+#include "results/rose_layers.h"
+#include "results/rose_map.h"
+#include "results/stripes_layer.h"
+
+namespace linea {
+namespace {
+constexpr int kStripesLayerName = 32818;
+constexpr int kGlobalRoseLayerName = 32819;
+constexpr int kBlockRosesLayerName = 32820;
+constexpr int kHighlightLayerName = 32822;
+constexpr int kRoseMapLayerName = 130;  // "Розы %d"
+
+int Reported(CAppHost& host, int code) {
+  if (code != 0) ShowErrorCode(host, code);
+  return code;
+}
+}  // namespace
+
+int CWorkspace::ShowStripesLayer() {
+  if (!results.hasStripes) return 0;
+  return Reported(*host_, BuildStripesLayer(results, layerStack, LoadText(kStripesLayerName), params));
+}
+
+int CWorkspace::ShowGlobalRoseLayer() {
+  if (!results.hasGlobalRose) return 0;
+  return Reported(*host_,
+                  BuildGlobalRoseLayer(results, layerStack, LoadText(kGlobalRoseLayerName), params, defaultLineWidth));
+}
+
+int CWorkspace::ShowBlockRosesLayer() {
+  if (!results.hasBlockRoses) return 0;
+  return Reported(*host_, BuildBlockRosesLayer(results, layerStack, LoadText(kBlockRosesLayerName), params,
+                                               blocksImagePath, defaultLineWidth));
+}
+
+int CWorkspace::ShowHighlightLayer() {
+  if (results.imageType != 3) return 0;
+  return Reported(*host_, BuildHighlightLayer(layerStack, LoadText(kHighlightLayerName), results.descentGrid,
+                                              int(results.imageWidth), int(results.imageHeight), results.sourcePath));
+}
+
+int CWorkspace::ShowRoseMap(bool newLayer) {
+  if (!results.hasWindowRoses) return 0;
+  if (newLayer) ++roseMapCounter;
+  const std::string name = FormatText(LoadText(kRoseMapLayerName).c_str(), roseMapCounter);
+  return Reported(*host_, BuildRoseMapLayer(results, layerStack, name, params, rosesCombination, defaultLineWidth));
+}
+
+}  // namespace linea

@@ -1,0 +1,81 @@
+#include "ui/zoom_toolbar.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+#include "base/messages.h"
+#include "base/string_table.h"
+#include "ui/view_geometry.h"
+
+namespace linea {
+
+namespace {
+constexpr int kZoomBoxTip = 1098;
+constexpr int kBadZoomMessage = 32808;
+constexpr double kListedZooms[] = {0.1, 0.25, 0.5, 0.75, 1.0, 1.5, 2.0};
+constexpr int kZoomBoxWidth = 100;
+constexpr int kZoomBoxFontPoints = 8;
+}  // namespace
+
+CZoomBox::CZoomBox(QWidget* parent) : QComboBox(parent) {
+  connect(this, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+    if (!listOpen_) return;
+    listOpen_ = false;
+    emit listedZoomChosen(itemText(index));
+  });
+}
+
+void CZoomBox::showPopup() {
+  listOpen_ = true;
+  QComboBox::showPopup();
+}
+
+void CZoomBox::hidePopup() {
+  QComboBox::hidePopup();
+  // A pick from the list is reported right after the list closes; anything later is not one.
+  QTimer::singleShot(0, this, [this] { listOpen_ = false; });
+}
+
+CZoomToolBar::CZoomToolBar(CAppHost& host, QWidget* parent) : QToolBar(parent), host_(host) {
+  zoomBox_ = new CZoomBox(this);
+  zoomBox_->setObjectName(QStringLiteral("zoomBox"));
+  zoomBox_->setEditable(true);
+  zoomBox_->setInsertPolicy(QComboBox::NoInsert);
+  zoomBox_->setFixedWidth(kZoomBoxWidth);
+  QFont font = zoomBox_->font();
+  font.setPointSize(kZoomBoxFontPoints);
+  zoomBox_->setFont(font);
+  zoomBox_->setToolTip(QString::fromStdString(LoadText(kZoomBoxTip)));
+  for (double zoom : kListedZooms) zoomBox_->addItem(QString::fromStdString(ZoomText(zoom)));
+  zoomBox_->setEditText(QString::fromStdString(ZoomText(1.0)));
+  zoomBox_->lineEdit()->installEventFilter(this);
+  connect(zoomBox_, &CZoomBox::listedZoomChosen, this, &CZoomToolBar::ApplyText);
+  addWidget(zoomBox_);
+  addSeparator();
+}
+
+void CZoomToolBar::ShowZoom(double zoom) { zoomBox_->setEditText(QString::fromStdString(ZoomText(zoom))); }
+
+bool CZoomToolBar::eventFilter(QObject* watched, QEvent* event) {
+  // Enter in the box is taken here, so that the box does not also pick a list item.
+  if (watched == zoomBox_->lineEdit() && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      ApplyText(zoomBox_->lineEdit()->text());
+      return true;
+    }
+  }
+  return QToolBar::eventFilter(watched, event);
+}
+
+void CZoomToolBar::ApplyText(const QString& text) {
+  const auto input = ParseZoomText(text.toStdString());
+  if (!input || !applyZoom || !applyZoom(input->zoom)) {
+    ShowError(host_, kBadZoomMessage);
+    return;
+  }
+  if (!input->hadPercent) ShowZoom(currentZoom ? currentZoom() : input->zoom);
+}
+
+}  // namespace linea
