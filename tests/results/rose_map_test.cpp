@@ -111,6 +111,16 @@ TEST_F(RoseMapTest, PixelsBetweenRosesAreInterpolatedWithRoundingTowardZero) {
   ASSERT_EQ(Build(RoseResults(2, 3, [](int, int r) { return East(r == 0 ? 30 : 10); })), 0);
   const int falling[9] = {93, 86, 78, 71, 63, 55, 47, 40, 31};
   for (int y = 0; y < 9; ++y) EXPECT_EQ(Class(3, y), falling[y]) << y;
+  // Roses 10 pixels apart (20 pixels over a 16-cell grid): 31 + trunc(6.2 i + 0.5).
+  CResults wider = RoseResults(3, 2, [](int c, int) { return East(c == 0 ? 10 : 30); });
+  wider.SetImageGeometry(20, 12, 1, 1);
+  wider.gridWidth = 16;
+  wider.gridHeight = 8;
+  ASSERT_EQ(Build(wider), 0);
+  const int tenths[11] = {31, 37, 43, 50, 56, 62, 68, 74, 81, 87, 93};
+  for (int y = 0; y < 11; ++y)
+    for (int x = 0; x < 11; ++x) EXPECT_EQ(Class(x, y), tenths[x]) << x << "," << y;
+  EXPECT_EQ(Class(0, 11), 0);  // below the last rose row
 }
 
 TEST_F(RoseMapTest, MainDirectionTakesTheNearerRoseAndIgnoresTheScalingMode) {
@@ -135,6 +145,8 @@ TEST_F(RoseMapTest, MainDirectionTakesTheNearerRoseAndIgnoresTheScalingMode) {
 
 TEST_F(RoseMapTest, ARoseWithoutValueEmptiesItsGapsInItsRowAndDownToTheNextRoseRow) {
   params.scalingMode = kScalingNone;
+  // Replacing a map whose pixels are all valued: the gaps must still come out empty.
+  ASSERT_EQ(Build(RoseResults(3, 3, [](int, int) { return East(10); })), 0);
   ASSERT_EQ(Build(RoseResults(3, 3, [](int c, int r) { return c == 1 && r == 0 ? kEmpty : East(10); })), 0);
   EXPECT_EQ(Class(0, 0), 31);
   for (int y = 0; y < 8; ++y) {
@@ -148,19 +160,25 @@ TEST_F(RoseMapTest, ARoseWithoutValueEmptiesItsGapsInItsRowAndDownToTheNextRoseR
 }
 
 TEST_F(RoseMapTest, PixelsRightOfTheLastRoseColumnAndBelowTheLastRoseRowStayEmpty) {
-  // 1000 x 20 pixels over a 970 x 8 grid: p = trunc(8.25 + 0.5) = 8, 123 x 2 roses,
+  // First a map that covers all of a 1000 x 24 image (126 x 4 roses), whose pixels the
+  // next map of the same name and size takes over.
+  ASSERT_EQ(Build(RoseResults(126, 4, [](int, int) { return East(10); })), 0);
+  ASSERT_EQ(Class(999, 23), 1);
+  // 1000 x 24 pixels over a 970 x 8 grid: p = trunc(8.25 + 0.5) = 8, 123 x 2 roses,
   // the last column at x = 976 and the last row at y = 8.
   CResults results = RoseResults(123, 2, [](int, int) { return East(10); });
-  results.SetImageGeometry(1000, 20, 1, 1);
+  results.SetImageGeometry(1000, 24, 1, 1);
   results.gridWidth = 970;
   results.gridHeight = 8;
   ASSERT_EQ(Build(results), 0);
+  EXPECT_EQ(Class(999, 23), 0);
   EXPECT_EQ(Class(976, 8), 1);
   EXPECT_EQ(Class(975, 7), 1);
   EXPECT_EQ(Class(977, 0), 0);
   EXPECT_EQ(Class(999, 8), 0);
   EXPECT_EQ(Class(0, 9), 0);
   EXPECT_EQ(Class(500, 19), 0);
+  EXPECT_EQ(stack.LayerCount(), 1);
 }
 
 TEST_F(RoseMapTest, NoValueAnywhereIsSeventeenWithMinAndMaxZeroAndNoGridIsTwelve) {
