@@ -16,6 +16,7 @@
 #include "layers/layer_stack.h"
 #include "layers/vector_layer.h"
 #include "layers/vector_layer3.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -24,13 +25,7 @@ using namespace linea;
 constexpr int kSide = 8192;
 constexpr int kSegments = 100000;
 
-class CQuietHost : public CAppHost {
- public:
-  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-  bool AskYesNo(const std::string&, const std::string&, MessageIcon) override { return false; }
-  std::optional<std::string> AskLayerName(const std::string&) override { return std::nullopt; }
-  ImageSizeAnswer AskImageSize(const ImageSizeAnswer& proposal) override { return proposal; }
-};
+using bench::CQuietHost;
 
 struct Project {
   CQuietHost host;

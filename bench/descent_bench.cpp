@@ -18,19 +18,11 @@
 
 #include "base/app_host.h"
 #include "layers/elevation_model.h"
+#include "bench_support.h"
 
 namespace {
 
 using Heights = std::vector<std::uint16_t>;
-
-// Answers Yes to the iteration question, never cancels, shows nothing.
-class CBenchHost : public linea::CAppHost {
- public:
-  void ShowMessage(const std::string&, const std::string&, linea::MessageIcon) override {}
-  bool AskYesNo(const std::string&, const std::string&, linea::MessageIcon) override { return true; }
-  std::optional<std::string> AskLayerName(const std::string&) override { return std::nullopt; }
-  linea::ImageSizeAnswer AskImageSize(const linea::ImageSizeAnswer& proposal) override { return proposal; }
-};
 
 Heights Terraces(int side, int step, bool ringsAreRows = false) {
   Heights heights(std::size_t(side) * side);
@@ -56,7 +48,7 @@ double Seconds(std::chrono::steady_clock::time_point from, std::chrono::steady_c
 }
 
 double TimeOurs(const Heights& heights, int side, std::vector<std::uint8_t>& grid) {
-  CBenchHost host;
+  linea::bench::CQuietHost host{true};  // Yes to the iteration question
   const auto start = std::chrono::steady_clock::now();
   const int result = linea::ComputeDescent16(host, side, side, heights, grid);
   const auto end = std::chrono::steady_clock::now();

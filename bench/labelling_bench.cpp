@@ -19,6 +19,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "layers/region_labelling.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -127,10 +128,5 @@ BENCHMARK(BM_LabelRegions)->Apply(LabellingArguments)->UseManualTime()->Unit(ben
 }  // namespace
 
 int main(int argc, char** argv) {
-  cv::setNumThreads(1);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return linea::bench::RunBenchmarks(argc, argv, [] { cv::setNumThreads(1); });
 }

@@ -16,6 +16,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "project/base_image_compression.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -74,10 +75,5 @@ BENCHMARK(BM_ResampleArea)->Args({8192, 25})->Args({8192, 20})->Args({8192, 37})
 }  // namespace
 
 int main(int argc, char** argv) {
-  cv::setNumThreads(1);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return linea::bench::RunBenchmarks(argc, argv, [] { cv::setNumThreads(1); });
 }

@@ -15,6 +15,7 @@
 #include "base/app_host.h"
 #include "layers/layer_stack.h"
 #include "results/rose_map.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -22,13 +23,7 @@ using namespace linea;
 
 constexpr int kSide = 8192;
 
-class CQuietHost : public CAppHost {
- public:
-  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-  bool AskYesNo(const std::string&, const std::string&, MessageIcon) override { return false; }
-  std::optional<std::string> AskLayerName(const std::string&) override { return std::nullopt; }
-  ImageSizeAnswer AskImageSize(const ImageSizeAnswer& proposal) override { return proposal; }
-};
+using bench::CQuietHost;
 
 struct Project {
   CQuietHost host;

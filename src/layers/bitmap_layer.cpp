@@ -16,12 +16,21 @@ static_assert(std::endian::native == std::endian::little,
 namespace compose {
 namespace {
 
-inline std::uint32_t Load32(const std::uint8_t* p) {
-  std::uint32_t value;
-  std::memcpy(&value, p, 4);
+// Unaligned word access to pixel rows.
+template <class Word>
+inline Word LoadWord(const std::uint8_t* p) {
+  Word value;
+  std::memcpy(&value, p, sizeof value);
   return value;
 }
-inline void Store32(std::uint8_t* p, std::uint32_t value) { std::memcpy(p, &value, 4); }
+template <class Word>
+inline void StoreWord(std::uint8_t* p, Word value) {
+  std::memcpy(p, &value, sizeof value);
+}
+inline std::uint32_t Load32(const std::uint8_t* p) { return LoadWord<std::uint32_t>(p); }
+inline void Store32(std::uint8_t* p, std::uint32_t value) { StoreWord(p, value); }
+inline std::uint64_t Load64(const std::uint8_t* p) { return LoadWord<std::uint64_t>(p); }
+inline void Store64(std::uint8_t* p, std::uint64_t value) { StoreWord(p, value); }
 
 // Four 24-bit values (the low three bytes of each) laid out as the 12 bytes of
 // four consecutive pixels, in three words.
@@ -52,12 +61,6 @@ inline std::uint64_t Average64(std::uint64_t a, std::uint64_t b) {
   return (a & b) + (((a ^ b) & 0xFEFEFEFEFEFEFEFEull) >> 1);
 }
 
-inline std::uint64_t Load64(const std::uint8_t* p) {
-  std::uint64_t value;
-  std::memcpy(&value, p, 8);
-  return value;
-}
-inline void Store64(std::uint8_t* p, std::uint64_t value) { std::memcpy(p, &value, 8); }
 
 // Local copies of the tables, so that the compiler knows that the byte stores into
 // the target cannot change them and keeps them out of the loop's reloads.

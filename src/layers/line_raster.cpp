@@ -82,29 +82,25 @@ void DrawSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPe
   // Thin lines add the truncated offset to the start; wide ones truncate the sum.
   // The two differ for negative coordinates, and both are kept as they draw.
   const bool thin = width == 1;
-  if (std::llabs(dy) < std::llabs(dx)) {
-    const double slope = double(dy) / double(dx);
-    const std::int64_t direction = dx > 0 ? 1 : -1;
+  // Steps along the longer axis; `paint` gets (major, minor) coordinates.
+  const auto walk = [&](int major0, int minor0, std::int64_t dMajor, std::int64_t dMinor, int extent,
+                        auto paint) {
+    const double slope = double(dMinor) / double(dMajor);
+    const std::int64_t direction = dMajor > 0 ? 1 : -1;
     std::int64_t first, last;
-    ClipSteps(x0, direction, std::llabs(dx), target.width, brush, first, last);
+    ClipSteps(major0, direction, std::llabs(dMajor), extent, brush, first, last);
     for (std::int64_t t = first; t <= last; ++t) {
       const std::int64_t offset = direction * t;
-      const std::int64_t y = thin ? y0 + std::int64_t(slope * double(offset))
-                                  : std::int64_t(double(y0) + slope * double(offset));
-      PaintBrush(target, x0 + offset, y, brush);
+      const std::int64_t minor = thin ? minor0 + std::int64_t(slope * double(offset))
+                                      : std::int64_t(double(minor0) + slope * double(offset));
+      paint(major0 + offset, minor);
     }
+  };
+  if (std::llabs(dy) < std::llabs(dx)) {
+    walk(x0, y0, dx, dy, target.width, [&](std::int64_t x, std::int64_t y) { PaintBrush(target, x, y, brush); });
   } else {
     if (dy == 0) return;  // both ends coincide
-    const double slope = double(dx) / double(dy);
-    const std::int64_t direction = dy > 0 ? 1 : -1;
-    std::int64_t first, last;
-    ClipSteps(y0, direction, std::llabs(dy), target.height, brush, first, last);
-    for (std::int64_t t = first; t <= last; ++t) {
-      const std::int64_t offset = direction * t;
-      const std::int64_t x = thin ? x0 + std::int64_t(slope * double(offset))
-                                  : std::int64_t(double(x0) + slope * double(offset));
-      PaintBrush(target, x, y0 + offset, brush);
-    }
+    walk(y0, x0, dy, dx, target.height, [&](std::int64_t y, std::int64_t x) { PaintBrush(target, x, y, brush); });
   }
 }
 
