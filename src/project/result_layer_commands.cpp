@@ -51,7 +51,9 @@ int CWorkspace::ShowRoseMap(bool newLayer) {
   if (!results.hasWindowRoses) return 0;
   if (newLayer) ++roseMapCounter;
   const std::string name = FormatText(LoadText(kRoseMapLayerName).c_str(), roseMapCounter);
-  return Reported(*host_, BuildRoseMapLayer(results, layerStack, name, params, rosesCombination, defaultLineWidth));
+  const int code = BuildRoseMapLayer(results, layerStack, name, params, rosesCombination, defaultLineWidth);
+  lastRoseGrid = CurrentRoseGrid(results);
+  return Reported(*host_, code);
 }
 
 }  // namespace linea

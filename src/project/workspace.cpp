@@ -37,6 +37,9 @@ void CWorkspace::ResetWorkspace() {
   host_->ShowZoom(layerStack.GetZoom());
   results.ClearResults(&layerStack);
   params = CalcParameters{};
+  // The counts and the lineament data of the previous project do not fit this one.
+  lastRoseGrid = RoseGridCounts{};
+  lineamentSelection = CLineamentSelection{};
   UpdateCalcPanel();
 }
 

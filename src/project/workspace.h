@@ -9,8 +9,11 @@
 #include "base/app_host.h"
 #include "layers/layer_stack.h"
 #include "project/combination.h"
+#include "project/palette_rules.h"
 #include "project/save_settings.h"
+#include "results/bands.h"
 #include "results/calc_parameters.h"
+#include "results/lineaments.h"
 #include "results/results.h"
 
 namespace linea {
@@ -92,6 +95,52 @@ class CWorkspace {
   // that otherwise the previous map is replaced).
   int ShowRoseMap(bool newLayer);
   std::int32_t roseMapCounter = 0;
+  // The rose grid's counts as the last rose-field map build left them; the
+  // extremum band visits its nodes. 0 x 0 until a map is built in this project.
+  RoseGridCounts lastRoseGrid;
+  // The name of the last rose-field map asked for: "Розы %d" with roseMapCounter.
+  std::string LastRoseMapName() const;
+
+  // The lineament map (or lineament rose) of the lineament parameters, named
+  // "Линеаменты %d" with lineamentMapCounter, which grows by one when a new layer is
+  // asked for. Writes From, To and the largest value back into params. Nothing
+  // without lineaments (0); 15 for a sector outside 0..sectors.
+  int ShowLineamentsMap(bool newLayer);
+  std::int32_t lineamentMapCounter = 0;
+  // Working data of the lineament maps; `changed` is set when the project changes.
+  CLineamentSelection lineamentSelection;
+
+  // The derived layers of a class map `sourceName` (the last rose-field map when
+  // empty). Each asks for the new layer's name through the host (proposing the
+  // source name followed by "_", "#" or "*"; cancel builds nothing and gives 0),
+  // builds it and shows a failure by its code: 2 when there is no class map of
+  // that name, 3 out of memory.
+  int ShowIsolines(const std::string& sourceName = {});
+  // The band of the values params.bandFrom .. params.bandTo in `color` (0x00BBGGRR).
+  // The values are checked like the colour band dialog's; a refusal shows its
+  // message and gives 1.
+  int ShowColorBand(const std::string& sourceName = {}, std::uint32_t color = 0x000000FF);
+  // The extremum band of params.bandFrom .. params.bandTo: maxima or minima, a
+  // window of `width` pixels and the threshold factor `range`, checked like the
+  // dialog's (a refusal shows its message and gives 1).
+  int ShowExtremumBand(bool maxima, int width, double range, const std::string& sourceName = {},
+                       std::uint32_t color = 0x000000FF);
+  // The band or extremum layer of confirmed colour band dialog values (From and To
+  // as map values) over the class map `sourceName`.
+  int ShowBandLayer(const std::string& sourceName, const ColorBandDialogValues& values);
+
+  // "Расчет" of the combination panel: the union (mean) of at least two projects or
+  // the difference of exactly two, optionally normalised, replaces the window roses
+  // and the geometry. A wrong count shows 32813 / 32814 and gives 2 with nothing
+  // changed; other failures are shown by their code.
+  int CombineRoses(bool unionMode, bool normalise);
+  // Field addition: the class maps `plus` added and `minus` subtracted into a new
+  // map named through the host (proposing "Add") with the default palette settings.
+  // Silent as the dialog is: 0 also on cancel; 1 nothing chosen, 2 a name that is
+  // not a class map, 3 out of memory.
+  int AddFieldLayers(const std::vector<std::string>& plus, const std::vector<std::string>& minus);
+  // "Объединить" of the layers bar: every visible drawing merged into one.
+  bool MergeDrawings();
 
  private:
   void SetBaseGeometry(std::uint32_t width, std::uint32_t height, std::uint16_t bytes, std::uint8_t type);

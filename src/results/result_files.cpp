@@ -150,10 +150,10 @@ std::string LongLines(const std::int32_t* values, std::size_t count) {
   return text;
 }
 
-int WriteWindowRoses(const CResults& results, const std::string& base) {
+int WriteWindowRoses(const CResults& results, const std::string& base, CAtomicFileSet& files) {
   ByteWriter writer;
   for (std::uint16_t v : results.windowRoses) writer.U16(v);
-  return WriteFileAtomically(base + ".ros", writer.Data().data(), writer.Data().size());
+  return files.Write(base + ".ros", writer.Data().data(), writer.Data().size());
 }
 
 void PutGeometry(const CResults& results, ProfileText& profile) {
@@ -182,6 +182,13 @@ void LoadResults(CResults& results, const ProfileText& profile, const std::strin
 }
 
 int SaveResults(const CResults& results, ProfileText& profile, const std::string& projectPath) {
+  CAtomicFileSet files;
+  int code = SaveResults(results, profile, projectPath, files);
+  return code != 0 ? code : files.Commit();
+}
+
+int SaveResults(const CResults& results, ProfileText& profile, const std::string& projectPath,
+                CAtomicFileSet& files) {
   std::string base = ResultFileBase(projectPath);
   PutGeometry(results, profile);
 
@@ -189,20 +196,20 @@ int SaveResults(const CResults& results, ProfileText& profile, const std::string
   if (results.hasStripes) {
     // The grid's worth of codes, but never more than the array holds.
     std::size_t count = std::size_t(std::min<std::uint64_t>(results.GridCellCount(), results.stripeCodes.size()));
-    int code = WriteFileAtomically(base + ".str", results.stripeCodes.data(), count);
+    int code = files.Write(base + ".str", results.stripeCodes.data(), count);
     if (code != 0) {
       profile.ReplaceText(kStripesSection, kCalculated, "0");
       return code;
     }
     if (results.hasGlobalRose) {
       // A global rose that cannot be written is skipped without a message.
-      WriteFileAtomically(base + ".gr", LongLines(results.globalRose.data(), 8));
+      files.Write(base + ".gr", LongLines(results.globalRose.data(), 8));
     }
   }
 
   profile.SetInt(kWindowRosesSection, kCalculated, results.hasWindowRoses);
   if (results.hasWindowRoses) {
-    int code = WriteWindowRoses(results, base);
+    int code = WriteWindowRoses(results, base, files);
     if (code != 0) {
       profile.ReplaceText(kWindowRosesSection, kCalculated, "0");
       return code;
@@ -214,7 +221,7 @@ int SaveResults(const CResults& results, ProfileText& profile, const std::string
     std::string text = std::to_string(results.blockRoses.size()) + "\n";
     for (const auto& rose : results.blockRoses)
       text += LongLines(rose.header.data(), 3) + LongLines(rose.sectors.data(), 8);
-    int code = WriteFileAtomically(base + ".br", text);
+    int code = files.Write(base + ".br", text);
     if (code != 0) {
       profile.ReplaceText(kBlockRosesSection, kCalculated, "0");
       return code;
@@ -226,7 +233,7 @@ int SaveResults(const CResults& results, ProfileText& profile, const std::string
     std::vector<std::uint8_t> bytes;
     bytes.reserve(results.lineaments.size() * 10);
     for (const auto& record : results.lineaments) bytes.insert(bytes.end(), record.bytes.begin(), record.bytes.end());
-    int code = WriteFileAtomically(base + ".orl", bytes.data(), bytes.size());
+    int code = files.Write(base + ".orl", bytes.data(), bytes.size());
     if (code != 0) {
       profile.ReplaceText(kLineamentsSection, kCalculated, "0");
       return code;
@@ -236,12 +243,19 @@ int SaveResults(const CResults& results, ProfileText& profile, const std::string
 }
 
 int SaveCombinationResults(const CResults& results, ProfileText& profile, const std::string& projectPath) {
+  CAtomicFileSet files;
+  int code = SaveCombinationResults(results, profile, projectPath, files);
+  return code != 0 ? code : files.Commit();
+}
+
+int SaveCombinationResults(const CResults& results, ProfileText& profile, const std::string& projectPath,
+                           CAtomicFileSet& files) {
   std::string base = ResultFileBase(projectPath);
   PutGeometry(results, profile);
   profile.SetInt(kStripesSection, kCalculated, 0);
   profile.SetInt(kWindowRosesSection, kCalculated, results.hasWindowRoses);
   if (results.hasWindowRoses) {
-    int code = WriteWindowRoses(results, base);
+    int code = WriteWindowRoses(results, base, files);
     // A file that cannot be created only drops the roses; a short write fails the save.
     if (code == 4) profile.ReplaceText(kWindowRosesSection, kCalculated, "0");
     else if (code != 0) {

@@ -6,6 +6,7 @@
 
 namespace linea {
 
+class CAtomicFileSet;
 class CResults;
 class ProfileText;
 
@@ -20,6 +21,13 @@ void LoadResults(CResults& results, const ProfileText& profile, const std::strin
 int SaveResults(const CResults& results, ProfileText& profile, const std::string& projectPath);
 // The variant of a rose-combination project: only the window roses are written.
 int SaveCombinationResults(const CResults& results, ProfileText& profile, const std::string& projectPath);
+// As above, but the files join `files` and replace the previous ones only when the
+// caller commits the set together with the project file: a save that fails
+// part-way then keeps every previous file.
+int SaveResults(const CResults& results, ProfileText& profile, const std::string& projectPath,
+                CAtomicFileSet& files);
+int SaveCombinationResults(const CResults& results, ProfileText& profile, const std::string& projectPath,
+                           CAtomicFileSet& files);
 
 // Largest result file read into memory: the largest possible stripe grid.
 inline constexpr std::uint64_t kMaxResultFileBytes = std::uint64_t(32767) * 32767;

@@ -1,0 +1,52 @@
+// The workspace's entry points of the operations that combine what exists: the
+// rose combination, field addition and merging drawings.
+
+#include "base/messages.h"
+#include "layers/raster_layer.h"
+#include "project/workspace.h"
+#include "results/combination_ops.h"
+
+namespace linea {
+namespace {
+constexpr int kAtLeastTwoProjects = 32813;
+constexpr int kExactlyTwoProjects = 32814;
+}  // namespace
+
+int CWorkspace::CombineRoses(bool unionMode, bool normalise) {
+  const std::size_t count = combinedProjects.size();
+  if (unionMode ? count < 2 : count != 2) {
+    ShowError(*host_, unionMode ? kAtLeastTwoProjects : kExactlyTwoProjects);
+    return 2;
+  }
+  std::vector<CombinationInput> inputs;
+  inputs.reserve(count);
+  for (const CombinedProject& project : combinedProjects)
+    inputs.push_back({project.width, project.height, project.imageType, project.gridWidth, project.windowRoses});
+  const int code =
+      CombineWindowRoses(results, unionMode ? kCombineUnion : kCombineDifference, normalise, inputs);
+  UpdateCalcPanel();
+  if (code != 0) ShowErrorCode(*host_, code);
+  return code;
+}
+
+int CWorkspace::AddFieldLayers(const std::vector<std::string>& plus, const std::vector<std::string>& minus) {
+  if (plus.empty() && minus.empty()) return 1;
+  // A name that is not a class map ends it before the name is asked for.
+  for (const auto* list : {&plus, &minus})
+    for (const std::string& name : *list) {
+      CLayer* layer = layerStack.FindLayer(name);
+      if (!layer || layer->GetKind() != kLayerKindRaster) return 2;
+    }
+  const auto name = host_->AskLayerName("Add");
+  if (!name) return 0;
+  PaletteSettings palette;
+  palette.steps = params.paletteSteps;
+  palette.equalPopulation = params.paletteEqualPopulation;
+  palette.paletteKind = params.paletteColours;
+  palette.brightness = params.paletteContrast;
+  return AddFields(layerStack, plus, minus, *name, palette);
+}
+
+bool CWorkspace::MergeDrawings() { return MergeVectorLayers(layerStack, *host_); }
+
+}  // namespace linea
