@@ -14,18 +14,26 @@
 #include "base/messages.h"
 #include "base/string_table.h"
 #include "layers/band_layer.h"
+#include "layers/cursor_layer.h"
 #include "layers/description_file.h"
 #include "layers/raster_export.h"
 #include "layers/raster_import.h"
 #include "layers/vector_layer.h"
 #include "layers/vector_layer3.h"
+#include "project/base_image_compression.h"
 #include "results/stripes_layer.h"
+#include "ui/compress_dlg.h"
+#include "ui/cursor_bar.h"
 #include "ui/image_viewer_view.h"
 #include "ui/layers_bar.h"
+#include "ui/lineaments_param_bar.h"
+#include "ui/main_calc_dialog.h"
 #include "ui/main_frame.h"
 #include "ui/palette_show.h"
 #include "ui/qt_app_host.h"
 #include "ui/roses_combine_dlg.h"
+#include "ui/roses_param_bar.h"
+#include "ui/world_coordinates.h"
 #include "ui/ws_dialog_bar.h"
 #include "ui/zoom_toolbar.h"
 
@@ -103,6 +111,7 @@ constexpr int kBlockRosesLayerName = 32820;
 constexpr int kHighlightLayerName = 32822;
 constexpr int kBlocksLayerName = 32837;
 constexpr int kMaskLayerName = 162;
+constexpr int kSourceLayerName = 32817;
 constexpr int kDisplayFailureMessage = 32825;
 
 constexpr const char* kProjectOpenFilter = "Linea Workspace files(*.orw) | *.orw||";
@@ -236,14 +245,19 @@ void OpenViewRaster(CImageViewerApp& app) {
   if (loaded) app.View().Refresh();
 }
 
-// The mask or the blocks written as a raster in the format chosen in the dialog.
-void SaveLayerAsRaster(CImageViewerApp& app, int layerNameId, std::string CWorkspace::*recordedPath) {
-  CWorkspace& workspace = Ws(app);
+// The save dialog of a raster derived from the base image, proposing its title and "_".
+std::optional<ChosenFile> AskRasterSaveFile(CImageViewerApp& app) {
   FileDialogRequest request;
   request.filter = RasterSaveFilter();
   request.initialFolder = QDir::currentPath().toStdString();
-  request.proposedName = FileTitle(workspace.baseImagePath) + "_";
-  auto chosen = app.Host().GetSaveFileName(request);
+  request.proposedName = FileTitle(Ws(app).baseImagePath) + "_";
+  return app.Host().GetSaveFileName(request);
+}
+
+// The mask or the blocks written as a raster in the format chosen in the dialog.
+void SaveLayerAsRaster(CImageViewerApp& app, int layerNameId, std::string CWorkspace::*recordedPath) {
+  CWorkspace& workspace = Ws(app);
+  auto chosen = AskRasterSaveFile(app);
   if (!chosen) return;
   {
     CWaitCursor wait;
@@ -505,6 +519,88 @@ void ReplaceStripesCommand(CImageViewerApp& app) {
 }
 CommandState ReplaceStripesState(CImageViewerApp& app) { return Enabled(SelectedIsKind(app, kLayerKindVector3)); }
 
+// ---- cursor, dialogs and map panels ----------------------------------------------
+
+void ToggleCursor(CImageViewerApp& app) {
+  CCursorLayer& overlay = app.Frame().CursorOverlay();
+  overlay.SetVisible(!overlay.IsVisible());
+  overlay.MarkChanged();
+  app.Frame().CursorDock().setVisible(overlay.IsVisible());
+  app.View().Refresh();
+  app.Frame().RefreshCursorReadout();
+}
+CommandState CursorState(CImageViewerApp& app) {
+  return Checked(HasAnyLayer(app), app.Frame().CursorOverlay().IsVisible() || app.View().IsCursorCaptured());
+}
+
+// The save settings are not part of the project's modified state.
+void SaveSettingsCommand(CImageViewerApp& app) {
+  CWorkspace& workspace = Ws(app);
+  CWorldCoordinates dialog(&app.Frame(), workspace.saveSettings);
+  if (app.Host().ExecDialog(dialog) != QDialog::Accepted) return;
+  ApplyWorldCoordinates(workspace.saveSettings, dialog.Settings(), workspace.results.imageWidth,
+                        workspace.results.imageHeight, app.Host());
+}
+
+// A reduced copy of the base image; the project does not change.
+void Compress(CImageViewerApp& app) {
+  CWorkspace& workspace = Ws(app);
+  CCompressDlg dialog(&app.Frame(), app.Host());
+  if (app.Host().ExecDialog(dialog) != QDialog::Accepted) return;
+  const double factor = dialog.Factor();
+  auto chosen = AskRasterSaveFile(app);
+  if (!chosen) return;
+  CWaitCursor wait;
+  CompressBaseImage(app.Host(), workspace.layerStack, factor, chosen->path, chosen->filterIndex);
+}
+CommandState CompressState(CImageViewerApp& app) { return Enabled(HasLayer(app, kSourceLayerName)); }
+
+}  // namespace
+
+void EditCalcParameters(CImageViewerApp& app) {
+  CWorkspace& workspace = Ws(app);
+  CalcDialogContext context;
+  context.imageWidth = workspace.results.imageWidth;
+  context.imageHeight = workspace.results.imageHeight;
+  context.imageType = workspace.imageType;
+  context.maskLayerExists = HasLayer(app, kMaskLayerName);
+  CMainCalcDialog dialog(&app.Frame(), app.Host(), workspace.params, context);
+  if (app.Host().ExecDialog(dialog) != QDialog::Accepted) return;
+  workspace.ApplyCalcParameters(dialog.Result());
+  app.UpdateTitle();
+}
+
+namespace {
+// A panel's show button: the fields stored and checked into the parameters, the
+// map built by the workspace (a failure has been shown by its code), and the
+// builder's values written back.
+template <typename Panel>
+void ShowMapFromPanel(CImageViewerApp& app, Panel& panel, bool hasResults, int (CWorkspace::*build)(bool),
+                      bool newLayer) {
+  CWorkspace& workspace = Ws(app);
+  if (!hasResults || !panel.StoreAndValidate(workspace.params)) return;
+  int code;
+  {
+    CWaitCursor wait;
+    code = (workspace.*build)(newLayer);
+  }
+  if (code == 0) panel.WriteBack(workspace.params);
+  app.Frame().LayersBar().Refill();
+  app.View().Refresh();
+}
+}  // namespace
+
+void ShowRoseMapFromPanel(CImageViewerApp& app, bool newLayer) {
+  ShowMapFromPanel(app, app.Frame().RosesBar(), Ws(app).results.hasWindowRoses, &CWorkspace::ShowRoseMap, newLayer);
+}
+
+void ShowLineamentsFromPanel(CImageViewerApp& app, bool newLayer) {
+  ShowMapFromPanel(app, app.Frame().LineamentsBar(), Ws(app).results.hasLineaments, &CWorkspace::ShowLineamentsMap,
+                   newLayer);
+}
+
+namespace {
+
 // ---- the table -----------------------------------------------------------------
 
 constexpr CommandDef kCommands[] = {
@@ -520,8 +616,7 @@ constexpr CommandDef kCommands[] = {
     {kSaveRaster, kSaveRaster, nullptr, nullptr, Nothing, Disabled},
     {kSaveVector, kSaveVector, nullptr, nullptr, Nothing, Disabled},
     {kSaveDescription, kSaveDescription, nullptr, nullptr, SaveDescription, Always},
-    // Waits for the save-settings dialog.
-    {kSaveSettings, kSaveSettings, nullptr, nullptr, Nothing, Disabled},
+    {kSaveSettings, kSaveSettings, nullptr, nullptr, SaveSettingsCommand, Always},
     {kPrint, 0, "&Печать...\tCtrl+P", nullptr, Nothing, Disabled},
     {kPrintPreview, 0, "Пред&варительный просмотр", nullptr, Nothing, Disabled},
     {kPrintSetup, 0, "&Настройка печати...", nullptr, Nothing, Disabled},
@@ -536,8 +631,7 @@ constexpr CommandDef kCommands[] = {
     {kLineamentsPanel, kLineamentsPanel, nullptr, ":/icons/lineaments_panel.xpm", ToggleLineamentsPanel,
      LineamentsPanelState, true},
     {kPalettePanel, kPalettePanel, nullptr, nullptr, TogglePalettePanel, PalettePanelState, true},
-    // Waits for the cursor readout.
-    {kCursor, kCursor, nullptr, ":/icons/cursor.xpm", Nothing, Disabled, true},
+    {kCursor, kCursor, nullptr, ":/icons/cursor.xpm", ToggleCursor, CursorState, true},
     {kToolBars, kToolBars, nullptr, nullptr, ToggleToolBars, ToolBarsState, true},
     {kZoomToolBarToggle, kZoomToolBarToggle, nullptr, nullptr, ToggleZoomToolBar, ZoomToolBarState, true},
     {kPanelsToolBarToggle, 0, "Показать/спрятать  панель панелей", nullptr, TogglePanelsToolBar, PanelsToolBarState,
@@ -551,10 +645,9 @@ constexpr CommandDef kCommands[] = {
     {kActualSize, kActualSize, nullptr, ":/icons/zoom_actual.xpm", ActualSize, ZoomState},
     {kFitToWindow, kFitToWindow, nullptr, ":/icons/zoom_fit.xpm", FitToWindow, ZoomState},
     {kDisplayFailure, 0, "", nullptr, DisplayFailure, Always},
-    // Operations: their tools come with the palette, compression, field
-    // addition and drawing dialogs.
+    // Operations: the palette, field addition and drawing tools come with their dialogs.
     {kPalette, 0, "Палитра", nullptr, Nothing, Disabled},
-    {kCompress, 0, "Сжать", nullptr, Nothing, Disabled},
+    {kCompress, 0, "Сжать", nullptr, Compress, CompressState},
     {kAddFields, kAddFields, nullptr, nullptr, Nothing, Disabled},
     {kDrawing, kDrawing, nullptr, nullptr, Nothing, Disabled},
     {kLineWidths, kLineWidths, nullptr, nullptr, Nothing, Disabled},
@@ -727,8 +820,18 @@ void CCommandTable::Install(CMainFrame& frame) {
 
   CWSDialogBar& calcBar = frame.CalcBar();
   connect(&calcBar, &CWSDialogBar::stripesClicked, this, [this] { app_.Workspace().UpdateCalcPanel(); });
-  // The calculation parameters dialog is not part of the program yet.
-  calcBar.SettingsButton()->setEnabled(false);
+  connect(&calcBar, &CWSDialogBar::settingsRequested, this, [this] {
+    EditCalcParameters(app_);
+    UpdateCommandStates();
+  });
+  connect(&frame.RosesBar(), &CRosesParamBar::showRequested, this, [this](bool newLayer) {
+    ShowRoseMapFromPanel(app_, newLayer);
+    UpdateCommandStates();
+  });
+  connect(&frame.LineamentsBar(), &CLineamentsParamBar::showRequested, this, [this](bool newLayer) {
+    ShowLineamentsFromPanel(app_, newLayer);
+    UpdateCommandStates();
+  });
 
   CRosesCombineDlg& combineBar = frame.CombineBar();
   connect(&combineBar, &CRosesCombineDlg::addRequested, this, [this] {

@@ -53,6 +53,14 @@ struct MenuDef {
 };
 std::span<const MenuDef> MenuDefinitions();
 
+// "Настройки": the calculation parameters dialog over the workspace's block; the
+// confirmed values are applied by the workspace, which clears what they invalidate.
+void EditCalcParameters(CImageViewerApp& app);
+// The rose and lineament panels' show buttons: the panel's fields stored and
+// checked, then the map built (replacing the last one, or as a new layer).
+void ShowRoseMapFromPanel(CImageViewerApp& app, bool newLayer);
+void ShowLineamentsFromPanel(CImageViewerApp& app, bool newLayer);
+
 class CCommandTable : public QObject {
   Q_OBJECT
  public:

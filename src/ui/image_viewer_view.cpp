@@ -1,17 +1,23 @@
 #include "ui/image_viewer_view.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
 
+#include "layers/cursor_layer.h"
 #include "project/workspace.h"
 
 namespace linea {
 
 namespace {
 constexpr int kScrollLine = 20;
+constexpr int kRubberBandPeriodMs = 300;
+constexpr int kRubberBandPen = 2;
+const QColor kLineColour(255, 0, 0);
 
 QRect ToQRect(const ViewRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 }  // namespace
@@ -24,6 +30,12 @@ CImageViewerView::CImageViewerView(CWorkspace& workspace, QWidget* parent)
   viewport()->setAutoFillBackground(false);
   horizontalScrollBar()->setSingleStep(kScrollLine);
   verticalScrollBar()->setSingleStep(kScrollLine);
+  setFocusPolicy(Qt::StrongFocus);
+  viewport()->setMouseTracking(true);
+  rubberBandTimer_.setInterval(kRubberBandPeriodMs);
+  connect(&rubberBandTimer_, &QTimer::timeout, this, [this] {
+    if (rubberBandShown_) viewport()->update();
+  });
 }
 
 double CImageViewerView::Zoom() const { return workspace_.layerStack.GetZoom(); }
@@ -183,6 +195,229 @@ void CImageViewerView::paintEvent(QPaintEvent* event) {
     }
   }
   PaintOverlay(painter);
+}
+
+}  // namespace linea
+
+namespace linea {
+
+namespace {
+QPoint ToQPoint(ViewPoint p) { return QPoint(p.x, p.y); }
+ViewPoint ClientPoint(const QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  return {p.x(), p.y()};
+}
+}  // namespace
+
+ViewPoint CImageViewerView::WindowToImagePoint(ViewPoint window) const {
+  const CLayerStack& stack = workspace_.layerStack;
+  const ViewPoint scroll = ScrollPosition();
+  return {WindowToImage(window.x, scroll.x, stack.GetOffsetX(), stack.GetZoom()),
+          WindowToImage(window.y, scroll.y, stack.GetOffsetY(), stack.GetZoom())};
+}
+
+ViewPoint CImageViewerView::ImageToWindowPoint(ViewPoint image) const {
+  const CLayerStack& stack = workspace_.layerStack;
+  const ViewPoint scroll = ScrollPosition();
+  return {ImageToWindow(image.x, scroll.x, stack.GetOffsetX(), stack.GetZoom()),
+          ImageToWindow(image.y, scroll.y, stack.GetOffsetY(), stack.GetZoom())};
+}
+
+void CImageViewerView::SetCursorOverlay(CCursorLayer* overlay) {
+  overlay_ = overlay;
+  if (overlay_ == nullptr) return;
+  overlayPixmap_ = QPixmap(QStringLiteral(":/icons/cursor_marker.xpm"));
+  overlay_->cursorWidth = overlayPixmap_.width();
+  overlay_->cursorHeight = overlayPixmap_.height();
+  overlay_->hotSpotX = overlayPixmap_.width() / 2 - 1;
+  overlay_->hotSpotY = overlayPixmap_.height() / 2 - 1;
+}
+
+ViewPoint CImageViewerView::CursorImagePoint() const {
+  if (overlay_ == nullptr) return {};
+  return WindowToImagePoint({overlay_->positionX, overlay_->positionY});
+}
+
+bool CImageViewerView::ClampCursorOverlay() {
+  if (overlay_ == nullptr) return false;
+  const ViewRect rect = GetImageRect();
+  if (rect.IsEmpty()) return false;
+  const int x = std::clamp(overlay_->positionX, rect.left, rect.right - 1);
+  const int y = std::clamp(overlay_->positionY, rect.top, rect.bottom - 1);
+  if (x == overlay_->positionX && y == overlay_->positionY) return false;
+  overlay_->positionX = x;
+  overlay_->positionY = y;
+  return true;
+}
+
+void CImageViewerView::BeginLineDrawing(bool schemeDrawing) {
+  lineDrawing_ = true;
+  schemeDrawing_ = schemeDrawing;
+  vertices_.Clear();
+  polyline_.clear();
+  rubberBandShown_ = false;
+  rubberBandTimer_.start();
+}
+
+void CImageViewerView::EndLineDrawing() {
+  lineDrawing_ = false;
+  schemeDrawing_ = false;
+  vertices_.Clear();
+  polyline_.clear();
+  rubberBandShown_ = false;
+  rubberBandTimer_.stop();
+}
+
+void CImageViewerView::RepaintAll() {
+  const std::vector<CLayer*> visible = workspace_.layerStack.CollectVisible();
+  if (!visible.empty()) visible.front()->MarkChanged();
+  viewport()->update();
+}
+
+void CImageViewerView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const ViewPoint at = ClientPoint(event);
+  if (overlay_ && overlay_->IsVisible() && overlay_->HitTest(at.x, at.y)) {
+    captured_ = true;
+    savedCursor_ = viewport()->cursor();
+    viewport()->setCursor(QCursor(overlayPixmap_, overlay_->hotSpotX, overlay_->hotSpotY));
+    overlay_->SetVisible(false);
+    overlay_->MarkChanged();
+    viewport()->update();
+  }
+}
+
+void CImageViewerView::mouseMoveEvent(QMouseEvent* event) {
+  const ViewPoint at = ClientPoint(event);
+  if (captured_) {
+    // The mouse cannot be confined to the image here, so the overlay is.
+    overlay_->positionX = at.x;
+    overlay_->positionY = at.y;
+    ClampCursorOverlay();
+    workspace_.Host().RefreshCursorReadout();
+    return;
+  }
+  if (lineDrawing_ && vertices_.Count() > 0) {
+    const ImageVertex last = vertices_.Last();
+    const ViewPoint from = ImageToWindowPoint({last.x, last.y});
+    const ViewSize client = ClientSize();
+    rubberBandShown_ = from.x >= 0 && from.y >= 0 && from.x < client.width && from.y < client.height;
+    rubberBandFrom_ = from;
+    rubberBandTo_ = at;
+    viewport()->update();
+  }
+}
+
+void CImageViewerView::mouseReleaseEvent(QMouseEvent* event) {
+  const ViewPoint at = ClientPoint(event);
+  if (event->button() == Qt::RightButton) {
+    if (lineDrawing_ && vertices_.RemoveLast()) {
+      polyline_.pop_back();
+      rubberBandShown_ = false;
+      viewport()->update();
+    }
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  if (captured_) {
+    captured_ = false;
+    viewport()->setCursor(savedCursor_);
+    if (!overlay_->IsVisible()) {
+      overlay_->SetVisible(true);
+      overlay_->MarkChanged();
+    }
+    viewport()->update();
+    return;
+  }
+  const ViewPoint image = WindowToImagePoint(at);
+  if (tool_ && vertices_.Count() == 0 &&
+      tool_->PickPoint({std::int16_t(std::clamp(image.x, -32768, 32767)), std::int16_t(std::clamp(image.y, -32768, 32767))})) {
+    viewport()->update();
+    return;
+  }
+  if (!lineDrawing_) return;
+  const ViewSize size = ProjectSize();
+  const ImageVertex vertex = SnapToEdges(image.x, image.y, size.width, size.height);
+  vertices_.Append(vertex, tool_);
+  polyline_.push_back(vertex);
+  viewport()->update();
+}
+
+void CImageViewerView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !lineDrawing_) return;
+  vertices_.Finish(tool_);
+  EndLineDrawing();
+  RepaintAll();
+}
+
+void CImageViewerView::MoveCursorBy(int dx, int dy) {
+  overlay_->positionX += dx;
+  overlay_->positionY += dy;
+  ClampCursorOverlay();
+  workspace_.Host().RefreshCursorReadout();
+  overlay_->MarkChanged();
+  viewport()->update();
+}
+
+void CImageViewerView::keyPressEvent(QKeyEvent* event) {
+  if (overlay_ && overlay_->IsVisible()) {
+    const int step = std::max(1, event->count());
+    switch (event->key()) {
+      case Qt::Key_Left: MoveCursorBy(-step, 0); return;
+      case Qt::Key_Up: MoveCursorBy(0, -step); return;
+      case Qt::Key_Right: MoveCursorBy(step, 0); return;
+      case Qt::Key_Down: MoveCursorBy(0, step); return;
+      default: break;
+    }
+  }
+  QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CImageViewerView::keyReleaseEvent(QKeyEvent* event) {
+  if (event->isAutoRepeat()) return;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (tool_) {
+        tool_->CloseTool();
+        EndLineDrawing();
+        RepaintAll();
+      }
+      return;
+    case Qt::Key_Escape:
+      if (!tool_) return;
+      // A polyline in progress is dropped first; without one the tool closes.
+      if (lineDrawing_ && vertices_.Count() > 0) {
+        tool_->CancelPolyline();
+      } else {
+        tool_->CloseTool();
+      }
+      EndLineDrawing();
+      RepaintAll();
+      return;
+    default: QAbstractScrollArea::keyReleaseEvent(event);
+  }
+}
+
+void CImageViewerView::PaintOverlay(QPainter& painter) {
+  if (polyline_.size() >= 2) {
+    painter.setPen(QPen(kLineColour, 1));
+    for (std::size_t i = 1; i < polyline_.size(); ++i) {
+      const ViewPoint a = ImageToWindowPoint({polyline_[i - 1].x, polyline_[i - 1].y});
+      const ViewPoint b = ImageToWindowPoint({polyline_[i].x, polyline_[i].y});
+      painter.drawLine(ToQPoint(a), ToQPoint(b));
+    }
+  }
+  if (lineDrawing_ && rubberBandShown_) {
+    painter.setPen(QPen(kLineColour, kRubberBandPen));
+    painter.drawLine(ToQPoint(rubberBandFrom_), ToQPoint(rubberBandTo_));
+  }
+  if (overlay_ && overlay_->IsVisible()) {
+    if (ClampCursorOverlay()) workspace_.Host().RefreshCursorReadout();
+    overlay_->ClearChanged();
+    painter.drawPixmap(overlay_->positionX - overlay_->hotSpotX, overlay_->positionY - overlay_->hotSpotY,
+                       overlayPixmap_);
+  }
 }
 
 }  // namespace linea

@@ -6,11 +6,16 @@
 #include <QToolBar>
 
 #include "base/string_table.h"
+#include "layers/cursor_layer.h"
 #include "project/workspace.h"
+#include "ui/cursor_bar.h"
+#include "ui/cursor_readout.h"
 #include "ui/image_viewer_view.h"
 #include "ui/layers_bar.h"
+#include "ui/lineaments_param_bar.h"
 #include "ui/palette_show.h"
 #include "ui/roses_combine_dlg.h"
+#include "ui/roses_param_bar.h"
 #include "ui/ws_dialog_bar.h"
 #include "ui/zoom_toolbar.h"
 
@@ -28,6 +33,8 @@ constexpr int kRosesTitle = 32775;
 constexpr int kLineamentsTitle = 32777;
 constexpr int kCursorTitle = 32649;
 constexpr int kPalettePanelX = 350;
+constexpr int kSourceLayerName = 32817;
+constexpr std::uint8_t kElevationModel = 3;
 }  // namespace
 
 QString MenuTextWithoutShortcut(const std::string& text) {
@@ -64,11 +71,13 @@ CMainFrame::CMainFrame(CWorkspace& workspace, CAppHost& host) : workspace_(works
   calcDock_ = MakeDock(kCalcTitle, "calcDock", calcBar_, Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
   combineBar_ = new CRosesCombineDlg(this);
   combineDock_ = MakeDock(kCombineTitle, "combineDock", combineBar_, Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-  // The rose, lineament and cursor panels get their contents from their own tools.
-  rosesDock_ = MakeDock(kRosesTitle, "rosesDock", new QWidget(this), Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+  rosesBar_ = new CRosesParamBar(host, this);
+  rosesDock_ = MakeDock(kRosesTitle, "rosesDock", rosesBar_, Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+  lineamentsBar_ = new CLineamentsParamBar(host, this);
   lineamentsDock_ =
-      MakeDock(kLineamentsTitle, "lineamentsDock", new QWidget(this), Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-  cursorDock_ = MakeDock(kCursorTitle, "cursorDock", new QWidget(this), Qt::RightDockWidgetArea);
+      MakeDock(kLineamentsTitle, "lineamentsDock", lineamentsBar_, Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+  cursorBar_ = new CCursorBar(this);
+  cursorDock_ = MakeDock(kCursorTitle, "cursorDock", cursorBar_, Qt::RightDockWidgetArea);
   cursorDock_->setFeatures(QDockWidget::DockWidgetClosable);
 
   addDockWidget(Qt::LeftDockWidgetArea, layersDock_);
@@ -82,6 +91,9 @@ CMainFrame::CMainFrame(CWorkspace& workspace, CAppHost& host) : workspace_(works
   paletteShow_ = new CPalleteShow(this);
   paletteShow_->setObjectName(QStringLiteral("paletteShow"));
   paletteShow_->move(kPalettePanelX, 0);
+
+  cursorOverlay_ = std::make_unique<CCursorLayer>();
+  view_->SetCursorOverlay(cursorOverlay_.get());
 }
 
 CMainFrame::~CMainFrame() {
@@ -92,6 +104,7 @@ CMainFrame::~CMainFrame() {
   layersBar_->refreshView = nullptr;
   layersBar_->updateCommands = nullptr;
   layersBar_->mergeDrawings = nullptr;
+  view_->SetCursorOverlay(nullptr);
 }
 
 QToolBar* CMainFrame::MakeToolBar(QToolBar* bar, const char* name) {
@@ -113,10 +126,20 @@ QDockWidget* CMainFrame::MakeDock(int titleId, const char* name, QWidget* conten
 
 void CMainFrame::UpdateCalcPanel(const CalcPanelState& state) {
   calcBar_->UpdateCalcPanel(state);
+  rosesBar_->SetGlobalNormalisationAvailable(ComputeCalcPanelEnabling(state, calcBar_->StripesOn()).globalNormalisation);
   calcDock_->setVisible(!state.rosesCombination);
   combineDock_->setVisible(state.rosesCombination);
   emit stateChanged();
 }
+
+void CMainFrame::RefreshCursorReadout() {
+  const ViewPoint at = view_->CursorImagePoint();
+  const CursorReadout readout = ReadLayerAt(workspace_.layerStack.GetCurrentLayer(), at.x, at.y,
+                                            workspace_.imageType == kElevationModel, LoadText(kSourceLayerName));
+  cursorBar_->Show(at.x, at.y, readout);
+}
+
+void CMainFrame::RefreshRosePanel() { rosesBar_->RefreshNormalisation(workspace_.params); }
 
 void CMainFrame::RefreshCombinationList() { combineBar_->Refill(workspace_.combinedProjects); }
 

@@ -6,6 +6,7 @@
 // The command table fills the menus and toolbars with its actions.
 
 #include <functional>
+#include <memory>
 
 #include <QMainWindow>
 
@@ -16,8 +17,12 @@ class QToolBar;
 
 namespace linea {
 
+class CCursorBar;
+class CCursorLayer;
 class CImageViewerView;
 class CLayersBar;
+class CLineamentsParamBar;
+class CRosesParamBar;
 class CPalleteShow;
 class CRosesCombineDlg;
 class CWSDialogBar;
@@ -46,6 +51,15 @@ class CMainFrame : public QMainWindow {
   QDockWidget& LineamentsDock() const { return *lineamentsDock_; }
   QDockWidget& CursorDock() const { return *cursorDock_; }
   CPalleteShow& PaletteShow() const { return *paletteShow_; }
+  CRosesParamBar& RosesBar() const { return *rosesBar_; }
+  CLineamentsParamBar& LineamentsBar() const { return *lineamentsBar_; }
+  CCursorBar& CursorBar() const { return *cursorBar_; }
+  CCursorLayer& CursorOverlay() const { return *cursorOverlay_; }
+
+  // The cursor bar shows the overlay's image point and the current layer's values there.
+  void RefreshCursorReadout();
+  // The rose panel takes the workspace's normalisation choice again.
+  void RefreshRosePanel();
 
   // The workspace's view of the calculation panel: its marks and enabling, and
   // which of the calculation and combination panels is shown.
@@ -87,6 +101,11 @@ class CMainFrame : public QMainWindow {
   QDockWidget* lineamentsDock_;
   QDockWidget* cursorDock_;
   CPalleteShow* paletteShow_;
+  CRosesParamBar* rosesBar_;
+  CLineamentsParamBar* lineamentsBar_;
+  CCursorBar* cursorBar_;
+  // Not in the layer stack: the view draws it over the picture.
+  std::unique_ptr<CCursorLayer> cursorOverlay_;
   bool shownOnce_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -124,6 +125,16 @@ std::optional<ChosenFile> CQtAppHost::GetSaveFileName(const FileDialogRequest& r
 void CQtAppHost::RunAboutDialog() {
   CAboutDlg dialog(DialogParent());
   dialog.exec();
+}
+
+int CQtAppHost::ExecDialog(QDialog& dialog) { return dialog.exec(); }
+
+void CQtAppHost::RefreshCursorReadout() {
+  if (frame_) frame_->RefreshCursorReadout();
+}
+
+void CQtAppHost::RefreshRosePanel() {
+  if (frame_) frame_->RefreshRosePanel();
 }
 
 void CQtAppHost::BeginProgress(const std::string& title, int range) {

@@ -13,6 +13,7 @@
 
 #include "base/app_host.h"
 
+class QDialog;
 class QWidget;
 
 namespace linea {
@@ -65,10 +66,10 @@ class CQtAppHost : public CAppHost {
   bool SetProgress(int position) override;
   void EndProgress() override;
   void RefreshLayersBar() override;
-  void RefreshCursorReadout() override {}
+  void RefreshCursorReadout() override;
   void UpdateCalcPanel(const CalcPanelState& state) override;
   void ShowZoom(double zoom) override;
-  void RefreshRosePanel() override {}
+  void RefreshRosePanel() override;
   void RefreshCombinationList() override;
   void RunNewDocument() override;
   void SetModified(bool modified) override;
@@ -90,6 +91,9 @@ class CQtAppHost : public CAppHost {
   virtual std::optional<ChosenFile> GetOpenFileName(const FileDialogRequest& request);
   virtual std::optional<ChosenFile> GetSaveFileName(const FileDialogRequest& request);
   virtual void RunAboutDialog();
+  // Runs one of the program's own modal dialogs (calculation parameters,
+  // compression factor, save settings) and gives QDialog's result code.
+  virtual int ExecDialog(QDialog& dialog);
 
   // The progress window while long work runs (null otherwise).
   CProgressWindow* ProgressWindow() const { return progress_.get(); }

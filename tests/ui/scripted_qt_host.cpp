@@ -1,5 +1,7 @@
 #include "scripted_qt_host.h"
 
+#include <QDialog>
+
 namespace linea {
 
 namespace {
@@ -42,6 +44,16 @@ std::optional<ChosenFile> CScriptedQtHost::GetOpenFileName(const FileDialogReque
 std::optional<ChosenFile> CScriptedQtHost::GetSaveFileName(const FileDialogRequest& request) {
   saveRequests.push_back(request);
   return Next(saveFiles, std::optional<ChosenFile>());
+}
+
+int CScriptedQtHost::ExecDialog(QDialog& dialog) {
+  ++dialogsRun;
+  dialog.setResult(QDialog::Rejected);
+  if (dialogSteps.empty()) return QDialog::Rejected;
+  auto step = std::move(dialogSteps.front());
+  dialogSteps.pop_front();
+  step(dialog);
+  return dialog.result();
 }
 
 std::vector<std::string> CScriptedQtHost::MessageTexts() const {

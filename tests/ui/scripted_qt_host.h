@@ -4,6 +4,7 @@
 // with their captions, texts and icons.
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ class CScriptedQtHost : public CQtAppHost {
   std::vector<FileDialogRequest> openRequests;
   std::vector<FileDialogRequest> saveRequests;
   int aboutDialogs = 0;
+  // What the user does in the next of the program's own dialogs (fills boxes,
+  // presses OK or Cancel); with none left a dialog is cancelled.
+  std::deque<std::function<void(QDialog&)>> dialogSteps;
+  int dialogsRun = 0;
 
   MessageAnswer RunMessageBox(const std::string& caption, const std::string& text, MessageIcon icon,
                               MessageButtons buttons) override;
@@ -38,6 +43,7 @@ class CScriptedQtHost : public CQtAppHost {
   std::optional<ChosenFile> GetOpenFileName(const FileDialogRequest& request) override;
   std::optional<ChosenFile> GetSaveFileName(const FileDialogRequest& request) override;
   void RunAboutDialog() override { ++aboutDialogs; }
+  int ExecDialog(QDialog& dialog) override;
 
   void OpenFile(const std::string& path) { openFiles.push_back(ChosenFile{path, 0}); }
   // The texts of the messages shown so far, in order.

@@ -199,8 +199,11 @@ TEST(CommandTable, MenuTextsComeWithTheirShortcutsAndEveryPlacedIdHasACommand) {
     seen.push_back(command.id);
   }
   for (const MenuDef& menu : MenuDefinitions())
-    for (int id : menu.ids)
-      if (id > 0) EXPECT_NE(FindCommand(id), nullptr) << id;
+    for (int id : menu.ids) {
+      if (id > 0) {
+        EXPECT_NE(FindCommand(id), nullptr) << id;
+      }
+    }
 }
 
 }  // namespace
