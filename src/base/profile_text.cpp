@@ -92,17 +92,36 @@ long ParseLeadingLong(std::string_view text) {
   return negative ? -value : value;
 }
 
-double ParseLeadingDouble(std::string_view text) {
+namespace {
+// Blanks, a sign and then a decimal number; `value` is what atof would give, the
+// result says where reading stopped and whether a number was there.
+std::from_chars_result ReadLeadingDouble(std::string_view text, double& value) {
   std::size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  double value = 0.0;
+  value = 0.0;
   const char* first = text.data() + i;
   auto result = std::from_chars(first, text.data() + text.size(), value, std::chars_format::general);
   if (result.ec == std::errc::result_out_of_range) value = HUGE_VAL;
   else if (result.ec != std::errc()) value = 0.0;
-  return negative ? -value : value;
+  if (negative) value = -value;
+  return result;
+}
+}  // namespace
+
+double ParseLeadingDouble(std::string_view text) {
+  double value = 0.0;
+  ReadLeadingDouble(text, value);
+  return value;
+}
+
+bool ParseWholeDouble(std::string_view text, double& value) {
+  double read = 0.0;
+  const auto result = ReadLeadingDouble(text, read);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(read)) return false;
+  value = read;
+  return true;
 }
 
 std::string FormatLong(long value) { return std::to_string(value); }

@@ -75,5 +75,9 @@ std::string FormatFixed6(double value);
 // independent of the process locale.
 long ParseLeadingLong(std::string_view text);
 double ParseLeadingDouble(std::string_view text);
+// A whole text that is one finite decimal number (leading blanks and a sign
+// allowed, nothing after it), as command-line options are read. False leaves
+// `value` unchanged.
+bool ParseWholeDouble(std::string_view text, double& value);
 
 }  // namespace linea

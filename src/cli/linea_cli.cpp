@@ -1,15 +1,20 @@
-// linea-cli: the headless entry point of Linea. For now it reports the version
-// and the raster formats the imaging layer reads and writes.
+// linea-cli: Linea without a window. Opens projects exactly as the program does,
+// builds result layers through the same workspace entry points, and writes the
+// composed picture, its description and reduced base images.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "base/string_table.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_host.h"
 #include "imaging/image_codecs.h"
 
 namespace {
 
-void PrintUsage() {
-  std::printf("usage: linea-cli [--version] [--formats]\n");
+void PrintVersion() {
+  std::printf("Linea %s (project format %s)\n", LINEA_VERSION, linea::LoadText(1100).c_str());
 }
 
 void PrintFormats() {
@@ -22,22 +27,15 @@ void PrintFormats() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool any = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("Linea %s (project format %s)\n", LINEA_VERSION, linea::LoadText(1100).c_str());
-      any = true;
-    } else if (std::strcmp(argv[i], "--formats") == 0) {
-      PrintFormats();
-      any = true;
-    } else {
-      PrintUsage();
-      return 2;
-    }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    PrintVersion();
+    return 0;
   }
-  if (!any) {
-    std::printf("Linea %s (project format %s)\n", LINEA_VERSION, linea::LoadText(1100).c_str());
+  if (argc == 2 && std::strcmp(argv[1], "--formats") == 0) {
     PrintFormats();
+    return 0;
   }
-  return 0;
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  linea::CCliHost host(stderr);
+  return linea::RunCli(arguments, host, stdout, stderr);
 }

@@ -114,6 +114,7 @@ class CWordReader {
     const auto result = std::from_chars(word.data(), word.data() + word.size(), value);
     return result.ec == std::errc() && result.ptr == word.data() + word.size();
   }
+  std::size_t Remaining() const { return text_.size() - position_; }
 
  private:
   static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
@@ -416,6 +417,13 @@ PaletteTables MaskPaletteTables() {
   return p;
 }
 
+PaletteTables BlocksPaletteTables() {
+  PaletteTables p;
+  p.used.fill(1);
+  p.red[255] = 255;
+  return p;
+}
+
 std::string FormatFilterText(int formatCode) {
   switch (formatCode) {
     case kImageFormatTiff: return "Tagged image file format (*.tif, *.tiff)|*.tif; *.tiff|";
@@ -532,6 +540,12 @@ int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>
   const int w = int(columns), h = int(rows);
   // An empty or reversed height range gives no heights to spread.
   const double scale = zMax > zMin && std::isfinite(zMax - zMin) ? kGridScaleTop / (zMax - zMin) : 0.0;
+  // Every value takes a character and a blank: a header announcing more cells than
+  // the rest of the file can hold runs out of values, and must not decide the allocation.
+  if (std::uint64_t(w) * std::uint64_t(h) > (std::uint64_t(reader.Remaining()) + 1) / 2) {
+    FailOpen(host, path);
+    return 1;
+  }
   std::vector<std::uint16_t> grid;
   if (!TryResize(grid, std::uint64_t(w) * std::uint64_t(h))) {
     Fail(host, kOutOfMemory);
@@ -550,7 +564,9 @@ int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>
         row[column] = 0;
         continue;
       }
-      row[column] = std::uint16_t(std::min((value - zMin) * scale, 65535.0));
+      // An infinite or NaN z minimum gives no number here; such cells are 0 too.
+      const double scaled = (value - zMin) * scale;
+      row[column] = scaled > 0 ? std::uint16_t(std::min(scaled, 65535.0)) : 0;
     }
   }
   samples.swap(grid);
@@ -701,7 +717,9 @@ int OpenBlocks(CAppHost& host, const std::string& path, CLayerStack& stack, cons
   }
   const PaletteTables grey = GreyPaletteTables();
   if (int code = ReadOverlay(host, path, *layer, project, {false, false, grey})) return code;
-  ApplyPalette(*layer, grey);
+  // Shown like the blocks the editor draws: only the red borders over the image. Grey
+  // levels would paint the near-black block numbers 1, 2, ... over the whole picture.
+  ApplyPalette(*layer, BlocksPaletteTables());
   layer->SetDescription(OverlayDescription(path, *layer));
   layer->SetTransparentColor(0);
   layer->SetTransparency(true);

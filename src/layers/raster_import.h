@@ -53,6 +53,7 @@ struct PaletteTables {
 PaletteTables GreyPaletteTables();    // entry i is grey level i
 PaletteTables SchemePaletteTables();  // entry 0 black, all others white
 PaletteTables MaskPaletteTables();    // entry 0 (in the mask) red, all others black
+PaletteTables BlocksPaletteTables();  // entry 255 (border) red, all others black
 
 // The filter text of a format code ("Tagged image file format (*.tif, *.tiff)|*.tif; *.tiff|"
 // for 8), "" for codes that have none.

@@ -286,7 +286,9 @@ TEST_F(RasterImport, BlocksRasterDrawsEachBorderOnTheLowerSide) {
     EXPECT_EQ(blocks->Image().Row(y)[2], 255);
     EXPECT_EQ(blocks->Image().Row(y)[3], 20);
   }
-  EXPECT_EQ(blocks->Image().GetColorFromIndex(20), MakeColor(20, 20, 20));
+  // Only the borders show: block numbers are transparent black, borders red.
+  EXPECT_EQ(blocks->Image().GetColorFromIndex(20), MakeColor(0, 0, 0));
+  EXPECT_EQ(blocks->Image().GetColorFromIndex(255), MakeColor(255, 0, 0));
   EXPECT_TRUE(blocks->IsTransparent());
   EXPECT_FALSE(blocks->IsDeletable());
   EXPECT_EQ(blocks->GetDescription(), "5x2x8 blocks.bmp");
