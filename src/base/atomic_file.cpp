@@ -39,12 +39,23 @@ bool CAtomicFile::Write(const void* data, std::size_t size) {
   return !failed_;
 }
 
-bool CAtomicFile::Commit() {
+bool CAtomicFile::Commit() { return Finish() && Rename(); }
+
+bool CAtomicFile::Finish() {
   if (!file_) return false;
   bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(fileno(file_)) == 0;
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
-  if (ok) ok = std::rename(temporary_.c_str(), target_.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+  }
+  return ok;
+}
+
+bool CAtomicFile::Rename() {
+  if (file_ || temporary_.empty()) return false;
+  bool ok = std::rename(temporary_.c_str(), target_.c_str()) == 0;
   if (!ok) ::unlink(temporary_.c_str());
   temporary_.clear();
   return ok;
@@ -59,6 +70,31 @@ void CAtomicFile::Discard() {
     ::unlink(temporary_.c_str());
     temporary_.clear();
   }
+}
+
+int CAtomicFileSet::Write(const std::string& path, const void* data, std::size_t size) {
+  auto file = std::make_unique<CAtomicFile>();
+  if (!file->Open(path)) return 4;
+  // Completed now, so that a full disk shows here and not only when renaming.
+  if (!file->Write(data, size) || !file->Finish()) return 6;
+  files_.push_back(std::move(file));
+  return 0;
+}
+
+int CAtomicFileSet::Commit() {
+  // A folder in a target's place would stop its rename half-way through the set.
+  for (const auto& file : files_) {
+    struct stat info {};
+    if (::stat(file->Target().c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      files_.clear();
+      return 6;
+    }
+  }
+  int code = 0;
+  for (auto& file : files_)
+    if (!file->Rename()) code = 6;
+  files_.clear();
+  return code;
 }
 
 int WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {

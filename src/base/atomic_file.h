@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace linea {
 
@@ -25,6 +27,13 @@ class CAtomicFile {
   bool Failed() const { return failed_; }
   // Flushes, closes and renames over the target. False (target untouched) on any failure.
   bool Commit();
+  // The two halves of Commit, for files that must all be complete before any of
+  // them replaces its target: Finish flushes and closes (false, and the temporary
+  // file removed, when the data did not all reach the disk); Rename then replaces
+  // the target.
+  bool Finish();
+  bool Rename();
+  const std::string& Target() const { return target_; }
   // Drops the temporary file.
   void Discard();
 
@@ -33,6 +42,23 @@ class CAtomicFile {
   std::string target_;
   std::string temporary_;
   bool failed_ = false;
+};
+
+// Files saved together, as a project and its result files: each is written to its
+// temporary file, and only when every one is complete are they renamed over their
+// targets (in the order written), so a save that fails part-way leaves all the
+// previous files as they were. Files not committed are removed with the set.
+class CAtomicFileSet {
+ public:
+  // 0, 4 when the file cannot be created, 6 when it cannot be written completely;
+  // a file that failed is dropped from the set.
+  int Write(const std::string& path, const void* data, std::size_t size);
+  int Write(const std::string& path, std::string_view text) { return Write(path, text.data(), text.size()); }
+  // 0, or 6 when a file cannot be completed or renamed.
+  int Commit();
+
+ private:
+  std::vector<std::unique_ptr<CAtomicFile>> files_;
 };
 
 // One-shot helpers: 0 on success, 4 when the file cannot be created, 6 when it

@@ -9,8 +9,10 @@
 #include <limits>
 #include <memory>
 
+#include "base/binary_io.h"
 #include "base/checked_alloc.h"
 #include "base/paths.h"
+#include "imaging/codec_support.h"
 #include "imaging/image.h"
 
 namespace linea {
@@ -228,6 +230,11 @@ ElevationTiffResult ReadElevationTiff(const std::string& path, std::vector<std::
     return ElevationTiffResult::Unsupported;
 
   const std::uint64_t cells = std::uint64_t(w) * h;
+  // A header may announce far more cells than the file's data can decode to; the
+  // buffers are not sized by such a claim.
+  const std::int64_t fileBytes = FileSize(ToNativePath(path));
+  if (fileBytes < 0 || !DecodedSizeIsPlausible(std::uint64_t(fileBytes), cells * std::uint64_t(layout.bytes)))
+    return ElevationTiffResult::Unsupported;
   std::vector<float> values;
   std::vector<std::uint16_t> scaled;
   if (!TryResize(values, cells) || !TryResize(scaled, cells)) return ElevationTiffResult::OutOfMemory;

@@ -1,6 +1,8 @@
 // Reading and writing the project file (.orw) of a workspace.
 #include <algorithm>
+#include <ctime>
 
+#include "base/atomic_file.h"
 #include "base/messages.h"
 #include "base/paths.h"
 #include "base/profile_text.h"
@@ -207,6 +209,9 @@ int CWorkspace::SaveProject(const std::string& path) {
   profile.SetInt("Main", "DefaultLineWidth", defaultLineWidth);
   WriteParameters(params, profile);
 
+  // The result files and the project file replace the previous ones together, and
+  // only when all of them are complete.
+  CAtomicFileSet files;
   int code;
   if (!rosesCombination) {
     if (params.UseMask && maskImagePath.empty() && AskWarningQuestion(*host_, LoadText(kAskSaveMask)))
@@ -219,14 +224,15 @@ int CWorkspace::SaveProject(const std::string& path) {
     }
     if (!maskImagePath.empty()) profile.SetText("Masking", "MaskImage", RelativeToProject(maskImagePath, path));
     profile.SetInt("Main", "RosesCombination", 0);
-    code = SaveResults(results, profile, path);
+    code = SaveResults(results, profile, path, files);
   } else {
     profile.SetInt("Main", "RosesCombination", 1);
-    code = SaveCombinationResults(results, profile, path);
+    code = SaveCombinationResults(results, profile, path, files);
   }
   if (code != 0) return code;
   WriteSaveSettings(saveSettings, profile);
-  return profile.Write(path);
+  if (int written = files.Write(path, profile.Serialize(std::time(nullptr)))) return written;
+  return files.Commit();
 }
 
 }  // namespace linea
