@@ -78,7 +78,8 @@ CMainFrame::CMainFrame(CWorkspace& workspace, CAppHost& host) : workspace_(works
       MakeDock(kLineamentsTitle, "lineamentsDock", lineamentsBar_, Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
   cursorBar_ = new CCursorBar(this);
   cursorDock_ = MakeDock(kCursorTitle, "cursorDock", cursorBar_, Qt::RightDockWidgetArea);
-  cursorDock_->setFeatures(QDockWidget::DockWidgetClosable);
+  // Shown exactly while the overlay is: "Курсор" (32649) is its only switch.
+  cursorDock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
 
   addDockWidget(Qt::LeftDockWidgetArea, layersDock_);
   splitDockWidget(layersDock_, calcDock_, Qt::Vertical);
