@@ -84,6 +84,13 @@ void MakeTables(const std::array<std::uint32_t, 256>& lookup, const std::array<b
   }
 }
 
+// The 24 bytes of eight pixels of one colour, from the table's three words.
+inline void StoreEight(std::uint8_t* p, const std::uint64_t* color) {
+  Store64(p, color[0]);
+  Store64(p + 8, color[1]);
+  Store64(p + 16, color[2]);
+}
+
 // Eight source bytes that are all the same index.
 inline bool Uniform(std::uint64_t eight) { return eight == (eight & 0xFF) * 0x0101010101010101ull; }
 
@@ -143,9 +150,7 @@ void PaintImage(const std::uint8_t* source, std::size_t sourceStride, std::uint8
           Store64(p + 8, Average64(color[1], Load64(p + 8)));
           Store64(p + 16, Average64(color[2], Load64(p + 16)));
         } else {
-          Store64(p, color[0]);
-          Store64(p + 8, color[1]);
-          Store64(p + 16, color[2]);
+          StoreEight(p, color);
         }
         continue;
       }
@@ -176,10 +181,7 @@ inline int LookupEights(const std::uint8_t* s, std::uint8_t* d, int x, int width
     const std::uint64_t eight = Load64(s + x);
     std::uint8_t* p = d + 3 * std::size_t(x);
     if (Uniform(eight)) {
-      const std::uint64_t* color = tables.eight[std::uint8_t(eight)];
-      Store64(p, color[0]);
-      Store64(p + 8, color[1]);
-      Store64(p + 16, color[2]);
+      StoreEight(p, tables.eight[std::uint8_t(eight)]);
       continue;
     }
     for (int half = 0; half < 8; half += 4) {
@@ -207,10 +209,7 @@ __attribute__((target("ssse3"))) int LookupEightsSsse3(const std::uint8_t* s, st
     const std::uint64_t eight = Load64(s + x);
     std::uint8_t* p = d + 3 * std::size_t(x);
     if (Uniform(eight)) {
-      const std::uint64_t* color = tables.eight[std::uint8_t(eight)];
-      Store64(p, color[0]);
-      Store64(p + 8, color[1]);
-      Store64(p + 16, color[2]);
+      StoreEight(p, tables.eight[std::uint8_t(eight)]);
       continue;
     }
     for (int k = 0; k < 8; ++k) entries[k] = tables.color[std::uint8_t(eight >> (8 * k))];
