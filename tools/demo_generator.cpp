@@ -12,6 +12,7 @@
 #include "base/atomic_file.h"
 #include "base/binary_io.h"
 #include "base/checked_alloc.h"
+#include "base/layer_names.h"
 #include "base/messages.h"
 #include "base/paths.h"
 #include "base/profile_text.h"
@@ -27,7 +28,6 @@ namespace linea {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kBaseLayerName = 32817;  // "Исходное"
 // Where the structure tensor has no dominant direction, or too little contrast,
 // no stripe is found: coherence below this, or a mean squared gradient below
 // kMinimumEnergy grey levels squared.

@@ -11,6 +11,7 @@
 
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
+#include "base/layer_names.h"
 #include "base/messages.h"
 #include "base/string_table.h"
 #include "layers/band_layer.h"
@@ -104,14 +105,7 @@ enum : int {
   kDisplayFailure = 32799,
 };
 
-// Layer names and messages.
-constexpr int kStripesLayerName = 32818;
-constexpr int kGlobalRoseLayerName = 32819;
-constexpr int kBlockRosesLayerName = 32820;
-constexpr int kHighlightLayerName = 32822;
-constexpr int kBlocksLayerName = 32837;
-constexpr int kMaskLayerName = 162;
-constexpr int kSourceLayerName = 32817;
+// Messages.
 constexpr int kDisplayFailureMessage = 32825;
 
 constexpr const char* kProjectOpenFilter = "Linea Workspace files(*.orw) | *.orw||";
@@ -553,7 +547,7 @@ void Compress(CImageViewerApp& app) {
   CWaitCursor wait;
   CompressBaseImage(app.Host(), workspace.layerStack, factor, chosen->path, chosen->filterIndex);
 }
-CommandState CompressState(CImageViewerApp& app) { return Enabled(HasLayer(app, kSourceLayerName)); }
+CommandState CompressState(CImageViewerApp& app) { return Enabled(HasLayer(app, kBaseLayerName)); }
 
 }  // namespace
 

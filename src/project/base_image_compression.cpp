@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/checked_alloc.h"
+#include "base/layer_names.h"
 #include "base/messages.h"
 #include "base/string_table.h"
 #include "imaging/image.h"
@@ -15,7 +16,6 @@
 namespace linea {
 namespace {
 
-constexpr int kBaseLayerName = 32817;
 constexpr int kInvalidFactor = 32808;
 
 // How the n source pixels of one axis fall into its m target cells (m <= n). In units

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "base/atomic_file.h"
+#include "base/layer_names.h"
 #include "base/messages.h"
 #include "base/paths.h"
 #include "base/profile_text.h"
@@ -18,9 +19,6 @@ namespace {
 constexpr int kProjectVersion = 1100;
 constexpr int kCannotLoadProject = 32838;
 constexpr int kWrongVersion = 32854;
-constexpr int kBaseLayerName = 32817;
-constexpr int kBlocksLayerName = 32837;
-constexpr int kMaskLayerName = 162;
 constexpr int kAskSaveBlocks = 32850;
 constexpr int kAskSaveMask = 32851;
 constexpr int kSaveMaskCommand = 32863;

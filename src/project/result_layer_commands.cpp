@@ -3,6 +3,7 @@
 // parameters and shows a failure by its code.
 
 #include "base/messages.h"
+#include "base/layer_names.h"
 #include "base/string_table.h"
 #include "layers/elevation_model.h"
 #include "project/workspace.h"
@@ -12,10 +13,6 @@
 
 namespace linea {
 namespace {
-constexpr int kStripesLayerName = 32818;
-constexpr int kGlobalRoseLayerName = 32819;
-constexpr int kBlockRosesLayerName = 32820;
-constexpr int kHighlightLayerName = 32822;
 constexpr int kRoseMapLayerName = 130;  // "Розы %d"
 
 int Reported(CAppHost& host, int code) {

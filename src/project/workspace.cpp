@@ -1,5 +1,6 @@
 #include "project/workspace.h"
 
+#include "base/layer_names.h"
 #include "base/messages.h"
 #include "base/paths.h"
 #include "base/string_table.h"
@@ -8,9 +9,6 @@
 
 namespace linea {
 namespace {
-constexpr int kBaseLayerName = 32817;
-constexpr int kBlocksLayerName = 32837;
-constexpr int kMaskLayerName = 162;
 constexpr int kResultsWillBeErasedOn = 32815;
 constexpr int kCombinationWillBeErasedOff = 32816;
 constexpr int kKeepOldResults = 32849;

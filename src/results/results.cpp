@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/layer_names.h"
 #include "base/string_table.h"
 #include "layers/layer_stack.h"
 
 namespace linea {
 
 namespace {
-constexpr int kStripesLayerName = 32818;
 }
 
 CResults::CResults() = default;

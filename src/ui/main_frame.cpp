@@ -5,6 +5,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "base/layer_names.h"
 #include "base/string_table.h"
 #include "layers/cursor_layer.h"
 #include "project/workspace.h"
@@ -33,7 +34,6 @@ constexpr int kRosesTitle = 32775;
 constexpr int kLineamentsTitle = 32777;
 constexpr int kCursorTitle = 32649;
 constexpr int kPalettePanelX = 350;
-constexpr int kSourceLayerName = 32817;
 constexpr std::uint8_t kElevationModel = 3;
 }  // namespace
 
@@ -136,7 +136,7 @@ void CMainFrame::UpdateCalcPanel(const CalcPanelState& state) {
 void CMainFrame::RefreshCursorReadout() {
   const ViewPoint at = view_->CursorImagePoint();
   const CursorReadout readout = ReadLayerAt(workspace_.layerStack.GetCurrentLayer(), at.x, at.y,
-                                            workspace_.imageType == kElevationModel, LoadText(kSourceLayerName));
+                                            workspace_.imageType == kElevationModel, LoadText(kBaseLayerName));
   cursorBar_->Show(at.x, at.y, readout);
 }
 
