@@ -11,6 +11,7 @@
 #include <QMainWindow>
 
 #include "base/app_host.h"
+#include "ui/tool_windows.h"
 
 class QDockWidget;
 class QToolBar;
@@ -55,6 +56,9 @@ class CMainFrame : public QMainWindow {
   CLineamentsParamBar& LineamentsBar() const { return *lineamentsBar_; }
   CCursorBar& CursorBar() const { return *cursorBar_; }
   CCursorLayer& CursorOverlay() const { return *cursorOverlay_; }
+  // The one record of which editing windows are open.
+  CToolWindows& ToolWindows() { return toolWindows_; }
+  const CToolWindows& ToolWindows() const { return toolWindows_; }
 
   // The cursor bar shows the overlay's image point and the current layer's values there.
   void RefreshCursorReadout();
@@ -106,6 +110,7 @@ class CMainFrame : public QMainWindow {
   CCursorBar* cursorBar_;
   // Not in the layer stack: the view draws it over the picture.
   std::unique_ptr<CCursorLayer> cursorOverlay_;
+  CToolWindows toolWindows_;
   bool shownOnce_ = false;
 };
 
