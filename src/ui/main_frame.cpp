@@ -17,6 +17,7 @@
 #include "ui/palette_show.h"
 #include "ui/roses_combine_dlg.h"
 #include "ui/roses_param_bar.h"
+#include "ui/tool_help.h"
 #include "ui/ws_dialog_bar.h"
 #include "ui/zoom_toolbar.h"
 
@@ -89,6 +90,9 @@ CMainFrame::CMainFrame(CWorkspace& workspace, CAppHost& host) : workspace_(works
   addDockWidget(Qt::RightDockWidgetArea, cursorDock_);
   for (QDockWidget* dock : {calcDock_, combineDock_, rosesDock_, lineamentsDock_, cursorDock_}) dock->hide();
 
+  lineHelp_ = new CToolHelp(ToolHelpKind::kPolyline, this);
+  mergeHelp_ = new CToolHelp(ToolHelpKind::kMergeBlocks, this);
+  excludeHelp_ = new CToolHelp(ToolHelpKind::kExcludeBlock, this);
   paletteShow_ = new CPalleteShow(this);
   paletteShow_->setObjectName(QStringLiteral("paletteShow"));
   paletteShow_->move(kPalettePanelX, 0);

@@ -26,6 +26,7 @@ class CLineamentsParamBar;
 class CRosesParamBar;
 class CPalleteShow;
 class CRosesCombineDlg;
+class CToolHelp;
 class CWSDialogBar;
 class CWorkspace;
 class CZoomToolBar;
@@ -58,6 +59,10 @@ class CMainFrame : public QMainWindow {
   CCursorLayer& CursorOverlay() const { return *cursorOverlay_; }
   // The one record of which editing windows are open.
   CToolWindows& ToolWindows() { return toolWindows_; }
+  // The help windows of the view tools (dialogs 197, 204, 205), hidden until a tool shows one.
+  CToolHelp& LineHelp() const { return *lineHelp_; }
+  CToolHelp& MergeHelp() const { return *mergeHelp_; }
+  CToolHelp& ExcludeHelp() const { return *excludeHelp_; }
   const CToolWindows& ToolWindows() const { return toolWindows_; }
 
   // The cursor bar shows the overlay's image point and the current layer's values there.
@@ -111,6 +116,9 @@ class CMainFrame : public QMainWindow {
   // Not in the layer stack: the view draws it over the picture.
   std::unique_ptr<CCursorLayer> cursorOverlay_;
   CToolWindows toolWindows_;
+  CToolHelp* lineHelp_;
+  CToolHelp* mergeHelp_;
+  CToolHelp* excludeHelp_;
   bool shownOnce_ = false;
 };
 

@@ -19,6 +19,7 @@
 #include "ui/lineaments_param_bar.h"
 #include "ui/main_calc_dialog.h"
 #include "ui/roses_param_bar.h"
+#include "ui/tool_help.h"
 #include "ui/world_coordinates.h"
 
 namespace linea {
@@ -73,6 +74,12 @@ TEST(FormTexts, PanelsAndDialogsShowTheProgramsTexts) {
   ExpectTextsShown(CCompressDlg(nullptr, host), "177");
   ExpectTextsShown(CWorldCoordinates(nullptr, CSaveSettings{}), "209");
   ExpectTextsShown(CCursorBar(nullptr), "180");
+}
+
+TEST(FormTexts, ToolHelpWindowsShowTheirTitlesAndTexts) {
+  ExpectTextsShown(CToolHelp(ToolHelpKind::kPolyline, nullptr), "197");
+  ExpectTextsShown(CToolHelp(ToolHelpKind::kMergeBlocks, nullptr), "204");
+  ExpectTextsShown(CToolHelp(ToolHelpKind::kExcludeBlock, nullptr), "205");
 }
 
 }  // namespace
