@@ -87,8 +87,10 @@ bool CImageViewerApp::InitInstance(const std::optional<std::string>& projectPath
   document_->onPathUsed = [this](const std::string& path) { AddRecentProject(path); };
   host_.onModified = [this](bool modified) { document_->SetModifiedFlag(modified); };
   host_.onNewDocument = [this] {
+    if (!document_->SaveModified()) return false;
     document_->NewDocument();
     if (frame_) frame_->View().OnDocumentUpdate();
+    return true;
   };
 
   frame_ = std::make_unique<CMainFrame>(document_->Workspace(), host_);

@@ -73,7 +73,9 @@ class CAppHost {
   // The rose panel re-reads its normalisation choice; the combination panel its list.
   virtual void RefreshRosePanel() {}
   virtual void RefreshCombinationList() {}
-  virtual void RunNewDocument() {}
+  // The new-document step: the save-changes question for a modified project, then
+  // the reset. False when the user cancelled it and the project stays as it was.
+  virtual bool RunNewDocument() { return true; }
   virtual void SetModified(bool modified) {}
   virtual void RememberFolder(const std::string& key, const std::string& folder) {}
   virtual void ShowPalettePanel(const PalettePanelContents& contents) {}

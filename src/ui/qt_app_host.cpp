@@ -181,9 +181,7 @@ void CQtAppHost::RefreshCombinationList() {
   if (frame_) frame_->RefreshCombinationList();
 }
 
-void CQtAppHost::RunNewDocument() {
-  if (onNewDocument) onNewDocument();
-}
+bool CQtAppHost::RunNewDocument() { return onNewDocument ? onNewDocument() : true; }
 
 void CQtAppHost::SetModified(bool modified) {
   if (onModified) onModified(modified);

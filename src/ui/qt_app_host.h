@@ -50,7 +50,7 @@ class CQtAppHost : public CAppHost {
   CMainFrame* Frame() const { return frame_; }
 
   // What the application does for the notifications that are its business.
-  std::function<void()> onNewDocument;
+  std::function<bool()> onNewDocument;
   std::function<void(bool)> onModified;
   std::function<void(const std::string&, const std::string&)> onRememberFolder;
   std::function<void(int)> onCommand;
@@ -71,7 +71,7 @@ class CQtAppHost : public CAppHost {
   void ShowZoom(double zoom) override;
   void RefreshRosePanel() override;
   void RefreshCombinationList() override;
-  void RunNewDocument() override;
+  bool RunNewDocument() override;
   void SetModified(bool modified) override;
   void RememberFolder(const std::string& key, const std::string& folder) override;
   void ShowPalettePanel(const PalettePanelContents& contents) override;

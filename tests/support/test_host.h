@@ -43,6 +43,7 @@ class CTestHost : public CAppHost {
   int rosePanelRefreshes = 0;
   int combinationListRefreshes = 0;
   int newDocumentRuns = 0;
+  bool newDocumentGoesAhead = true;  // false: the user cancels the save-changes question
   int palettePanelHides = 0;
   int displayFailures = 0;
   int progressEnds = 0;
@@ -67,7 +68,10 @@ class CTestHost : public CAppHost {
   void ShowZoom(double zoom) override { shownZooms.push_back(zoom); }
   void RefreshRosePanel() override { ++rosePanelRefreshes; }
   void RefreshCombinationList() override { ++combinationListRefreshes; }
-  void RunNewDocument() override { ++newDocumentRuns; }
+  bool RunNewDocument() override {
+    ++newDocumentRuns;
+    return newDocumentGoesAhead;
+  }
   void SetModified(bool value) override { modified = value; }
   void RememberFolder(const std::string& key, const std::string& folder) override {
     rememberedFolders.emplace_back(key, folder);
