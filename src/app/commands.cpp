@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QToolBar>
 
+#include "app/combination_commands.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "base/layer_names.h"
@@ -642,7 +643,7 @@ constexpr CommandDef kCommands[] = {
     // Operations: the palette, field addition and drawing tools come with their dialogs.
     {kPalette, 0, "Палитра", nullptr, Nothing, Disabled},
     {kCompress, 0, "Сжать", nullptr, Compress, CompressState},
-    {kAddFields, kAddFields, nullptr, nullptr, Nothing, Disabled},
+    {kAddFields, kAddFields, nullptr, nullptr, AddFieldsCommand, AddFieldsState},
     {kDrawing, kDrawing, nullptr, nullptr, Nothing, Disabled},
     {kLineWidths, kLineWidths, nullptr, nullptr, Nothing, Disabled},
     {kCalculate, kCalculate, nullptr, nullptr, Nothing, Disabled},
@@ -840,9 +841,9 @@ void CCommandTable::Install(CMainFrame& frame) {
   });
   connect(&combineBar, &CRosesCombineDlg::clearRequested, this,
           [this] { app_.Workspace().ClearCombinedProjects(); });
-  connect(&combineBar, &CRosesCombineDlg::calculateRequested, this, [this, &combineBar] {
-    const int message = CombinationCountMessage(combineBar.UnionMode(), app_.Workspace().combinedProjects.size());
-    if (message != 0) ShowError(app_.Host(), message);
+  connect(&combineBar, &CRosesCombineDlg::calculateRequested, this, [this] {
+    CombineFromPanel(app_);
+    UpdateCommandStates();
   });
 }
 
