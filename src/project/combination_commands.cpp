@@ -24,6 +24,15 @@ int CWorkspace::CombineRoses(bool unionMode, bool normalise) {
     inputs.push_back({project.width, project.height, project.imageType, project.gridWidth, project.windowRoses});
   const int code =
       CombineWindowRoses(results, unionMode ? kCombineUnion : kCombineDifference, normalise, inputs);
+  if (code == 0) {
+    // The project is now one of the combined kind, measured as those projects were:
+    // their rose window, and the rate that gives their grid again when it is
+    // saved and reopened.
+    const CombinedProject& first = combinedProjects.front();
+    imageType = results.imageType;
+    if (first.roseWindow > 0) params.rose_wind = first.roseWindow;
+    if (first.gridWidth > 0) params.Rate = double(first.width) / double(first.gridWidth);
+  }
   UpdateCalcPanel();
   if (code != 0) ShowErrorCode(*host_, code);
   return code;
