@@ -1,6 +1,8 @@
 // The workspace's entry points of the operations that combine what exists: the
 // rose combination, field addition and merging drawings.
 
+#include <cmath>
+
 #include "base/messages.h"
 #include "layers/raster_layer.h"
 #include "project/workspace.h"
@@ -10,6 +12,16 @@ namespace linea {
 namespace {
 constexpr int kAtLeastTwoProjects = 32813;
 constexpr int kExactlyTwoProjects = 32814;
+
+// A rate that gives `grid` cells across `width` pixels: the projects' own rates
+// are multiples of 1/8, which the project file keeps exactly; otherwise the
+// quotient the combination measured with.
+double RateOfGrid(std::int32_t width, std::int32_t grid) {
+  const double quotient = double(width) / double(grid);
+  const double eighths = std::floor(quotient * 8.0) / 8.0;
+  if (eighths >= 1.0 && std::trunc(double(width) / eighths) == double(grid)) return eighths;
+  return quotient;
+}
 }  // namespace
 
 int CWorkspace::CombineRoses(bool unionMode, bool normalise) {
@@ -31,7 +43,7 @@ int CWorkspace::CombineRoses(bool unionMode, bool normalise) {
     const CombinedProject& first = combinedProjects.front();
     imageType = results.imageType;
     if (first.roseWindow > 0) params.rose_wind = first.roseWindow;
-    if (first.gridWidth > 0) params.Rate = double(first.width) / double(first.gridWidth);
+    if (first.gridWidth > 0) params.Rate = RateOfGrid(first.width, first.gridWidth);
   }
   UpdateCalcPanel();
   if (code != 0) ShowErrorCode(*host_, code);

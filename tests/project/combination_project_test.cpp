@@ -15,11 +15,11 @@ namespace {
 class CombinationProject : public ProjectFixture {
  protected:
   // A project of an elevation model, 64 x 32 at rate 2, whose window roses are `roses`.
-  std::string MakeProject(const std::string& name, const std::vector<std::uint16_t>& roses) {
+  std::string MakeProject(const std::string& name, const std::vector<std::uint16_t>& roses,
+                          const std::string& size = "Width = 64\nHeight = 32\n", const std::string& rate = "2.0") {
     const std::string path = folder.File(name + ".orw");
-    WriteTextFile(path,
-                  "[Version]\nNumber = 3.1\n[Main]\ntype = 3\nWidth = 64\nHeight = 32\nBytes = 2\n"
-                  "[Compression]\nRate = 2.0\n[Calc window roses]\nrose_wind = 32\nCalculated = 1\n");
+    WriteTextFile(path, "[Version]\nNumber = 3.1\n[Main]\ntype = 3\n" + size + "Bytes = 2\n[Compression]\nRate = " +
+                            rate + "\n[Calc window roses]\nrose_wind = 32\nCalculated = 1\n");
     std::vector<std::uint8_t> bytes(roses.size() * 2);
     for (std::size_t i = 0; i < roses.size(); ++i) PutLE16(&bytes[2 * i], roses[i]);
     WriteBytes(folder.File(name + ".ros"), bytes);
@@ -89,6 +89,7 @@ TEST_F(CombinationProject, ADifferenceIsSavedAsACombinationAndReopensWithItsRose
   CTestHost otherHost;
   CWorkspace reopened(otherHost);
   ASSERT_TRUE(reopened.LoadProject(saved));
+  EXPECT_TRUE(otherHost.messages.empty()) << otherHost.messages.front().text;
   EXPECT_TRUE(reopened.rosesCombination);
   EXPECT_TRUE(reopened.results.hasWindowRoses);
   EXPECT_EQ(reopened.results.windowRoses, workspace.results.windowRoses);
@@ -97,6 +98,21 @@ TEST_F(CombinationProject, ADifferenceIsSavedAsACombinationAndReopensWithItsRose
   EXPECT_EQ(reopened.results.gridHeight, 16u);
   EXPECT_EQ(reopened.params.rose_wind, 32);
   EXPECT_TRUE(otherHost.lastCalcPanel.rosesCombination);
+}
+
+TEST_F(CombinationProject, ARateThatDoesNotDivideTheWidthIsKeptForTheReopenedGrid) {
+  ASSERT_TRUE(workspace.AddCombinedProject(MakeProject("a", Roses(5), "Width = 100\nHeight = 50\n", "1.5")));
+  ASSERT_TRUE(workspace.AddCombinedProject(MakeProject("b", Roses(7), "Width = 100\nHeight = 50\n", "1.5")));
+  ASSERT_EQ(workspace.CombineRoses(true, true), 0);
+  EXPECT_EQ(workspace.results.gridWidth, 66u);
+  EXPECT_EQ(workspace.params.Rate, 1.5);
+  ASSERT_EQ(workspace.SaveProject(folder.File("mean.orw")), 0);
+  CTestHost otherHost;
+  CWorkspace reopened(otherHost);
+  ASSERT_TRUE(reopened.LoadProject(folder.File("mean.orw")));
+  EXPECT_EQ(reopened.results.gridWidth, 66u);
+  EXPECT_EQ(reopened.results.gridHeight, 33u);
+  EXPECT_EQ(reopened.results.windowRoses, workspace.results.windowRoses);
 }
 
 TEST_F(CombinationProject, AFailedCombinationKeepsTheImageType) {
