@@ -1,0 +1,263 @@
+// The rose combination and the field addition driven in the real window: two
+// demo projects of equal geometry and different seeds combined by "Расчет", the
+// maps of the combined roses compared with those linea-cli draws for a project
+// holding the same roses, the question before the first project is taken, and
+// "Сложить поля" over three maps.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/commands.h"
+#include "app/image_viewer_app.h"
+#include "app/image_viewer_doc.h"
+#include "base/binary_io.h"
+#include "base/string_table.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_host.h"
+#include "demo_generator.h"
+#include "imaging/image.h"
+#include "layers/raster_layer.h"
+#include "project/workspace.h"
+#include "scripted_qt_host.h"
+#include "support/test_files.h"
+#include "support/test_host.h"
+#include "ui/add_layers_dlg.h"
+#include "ui/image_viewer_view.h"
+#include "ui/main_frame.h"
+#include "ui/roses_combine_dlg.h"
+#include "ui/roses_param_bar.h"
+
+namespace linea {
+namespace {
+
+constexpr int kWidth = 240;
+constexpr int kHeight = 160;
+
+std::vector<std::uint16_t> ReadRoses(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = ReadBytes(path);
+  std::vector<std::uint16_t> values(bytes.size() / 2);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = GetLE16(&bytes[2 * i]);
+  return values;
+}
+
+// The sums of each rose's eight counts scaled to 400, a rose without counts left as it is.
+std::vector<double> NormalisationFactors(const std::vector<std::uint16_t>& roses) {
+  std::vector<double> factors(roses.size(), 1.0);
+  for (std::size_t start = 0; start + 8 <= roses.size(); start += 8) {
+    double sum = 0;
+    for (std::size_t k = 0; k < 8; ++k) sum += roses[start + k];
+    for (std::size_t k = 0; k < 8; ++k) factors[start + k] = sum == 0 ? 1.0 : 400.0 / sum;
+  }
+  return factors;
+}
+
+class CombinationWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
+  }
+  void TearDown() override { app.reset(); }
+
+  // A synthetic greyscale demo of the common size; the seed moves its ridges.
+  std::string Demo(const std::string& name, std::uint32_t seed) {
+    DemoGeneratorOptions options;
+    options.width = kWidth;
+    options.height = kHeight;
+    options.seed = seed;
+    options.roseWindow = 32;
+    options.outPath = folder.File(name + ".orw");
+    EXPECT_EQ(GenerateDemoProject(quiet, options), 0);
+    return options.outPath;
+  }
+
+  void Start(const std::optional<std::string>& project = std::nullopt) {
+    app = std::make_unique<CImageViewerApp>(host, *settings);
+    ASSERT_TRUE(app->InitInstance(project, false));
+    Frame().resize(1100, 800);
+    Frame().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+  }
+
+  CMainFrame& Frame() { return app->Frame(); }
+  CWorkspace& Ws() { return app->Workspace(); }
+  CRosesCombineDlg& Panel() { return Frame().CombineBar(); }
+  QAction* Action(int id) { return app->Commands().Action(id); }
+  void Choose(int id) {
+    app->Commands().UpdateCommandStates();
+    ASSERT_TRUE(Action(id)->isEnabled()) << id;
+    Action(id)->trigger();
+  }
+  void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+  }
+  void AddProject(const std::string& path) {
+    host.OpenFile(path);
+    Click(Panel().AddButton());
+  }
+  // What the view shows, composed from the stack as it paints.
+  const CImage& Shown() {
+    app->View().Refresh();
+    QTest::qWait(20);
+    EXPECT_TRUE(Ws().layerStack.ComposeLayers(Ws().Composition()));
+    return Ws().layerStack.CompositionImage();
+  }
+  // linea-cli's render of a density map of `project`.
+  CImage CliDensityMap(const std::string& project) {
+    const std::string output = folder.File("cli.bmp");
+    std::FILE* errors = std::tmpfile();
+    int code;
+    {
+      CCliHost cliHost(errors);
+      code = RunCli({"render", project, "-o", output, "--map", "density"}, cliHost, errors, errors);
+    }
+    std::fclose(errors);
+    EXPECT_EQ(code, 0);
+    CImage image;
+    EXPECT_TRUE(image.Load(output));
+    return image;
+  }
+  // A combination project written without the window: the geometry of the demos
+  // and `roses` as its window roses.
+  std::string ProjectHolding(const std::vector<std::uint16_t>& roses, const std::string& name) {
+    CWorkspace workspace(quiet);
+    workspace.rosesCombination = true;
+    workspace.imageType = 1;
+    workspace.params.rose_wind = 32;
+    workspace.results.SetImageGeometry(kWidth, kHeight, 1, 1);
+    workspace.results.SetGridFromRate(1.0);
+    workspace.results.windowRoses = roses;
+    workspace.results.hasWindowRoses = true;
+    const std::string path = folder.File(name + ".orw");
+    EXPECT_EQ(workspace.SaveProject(path), 0);
+    return path;
+  }
+  static void ExpectSamePixels(const CImage& shown, const CImage& expected) {
+    ASSERT_EQ(shown.GetWidth(), expected.GetWidth());
+    ASSERT_EQ(shown.GetHeight(), expected.GetHeight());
+    ASSERT_EQ(shown.GetBitsPerPixel(), 24);
+    ASSERT_EQ(expected.GetBitsPerPixel(), 24);
+    int differing = 0;
+    for (int y = 0; y < shown.GetHeight(); ++y)
+      for (int x = 0; x < shown.GetWidth() * 3; ++x) differing += shown.Row(y)[x] != expected.Row(y)[x];
+    EXPECT_EQ(differing, 0);
+  }
+  // Combines two demos in the chosen mode and shows the density map of the result.
+  void CombineAndShow(const std::string& a, const std::string& b, bool difference, bool normalise) {
+    Start();
+    Choose(32782);
+    AddProject(a);
+    AddProject(b);
+    ASSERT_EQ(Ws().combinedProjects.size(), 2u);
+    Click(difference ? Panel().DifferenceRadio() : Panel().UnionRadio());
+    if (normalise) Click(Panel().NormalisationBox());
+    EXPECT_EQ(Panel().Normalisation(), normalise);
+    Click(Panel().CalculateButton());
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+    ASSERT_TRUE(Ws().results.hasWindowRoses);
+    EXPECT_FALSE(Frame().RosesDock().isHidden());
+    Click(Frame().RosesBar().ShowButton());
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+    ASSERT_NE(Ws().layerStack.FindLayer("Розы 0"), nullptr);
+  }
+
+  CTempFolder folder;
+  CTestHost quiet;
+  CScriptedQtHost host;
+  std::unique_ptr<QSettings> settings;
+  std::unique_ptr<CImageViewerApp> app;
+};
+
+TEST_F(CombinationWindowTest, DifferenceOfTwoProjectsDrawsTheMapOfTheDifference) {
+  const std::string a = Demo("a", 1), b = Demo("b", 7);
+  const std::vector<std::uint16_t> ra = ReadRoses(folder.File("a.ros")), rb = ReadRoses(folder.File("b.ros"));
+  ASSERT_EQ(ra.size(), rb.size());
+  ASSERT_NE(ra, rb);
+  std::vector<std::uint16_t> difference(ra.size());
+  for (std::size_t i = 0; i < ra.size(); ++i) difference[i] = std::uint16_t(std::abs(int(rb[i]) - int(ra[i])));
+
+  CombineAndShow(a, b, true, false);
+  EXPECT_EQ(Ws().results.windowRoses, difference);
+  EXPECT_EQ(Ws().results.imageWidth, std::uint32_t(kWidth));
+  // The map says it was built from combined roses.
+  EXPECT_NE(Ws().layerStack.FindLayer("Розы 0")->GetDescription().find("CombinedRoses, "), std::string::npos);
+  ExpectSamePixels(Shown(), CliDensityMap(ProjectHolding(difference, "expected")));
+  EXPECT_TRUE(app->Document().IsModified());
+}
+
+TEST_F(CombinationWindowTest, NormalisedUnionDrawsTheMapOfTheNormalisedMean) {
+  const std::string a = Demo("a", 2), b = Demo("b", 5);
+  const std::vector<std::uint16_t> ra = ReadRoses(folder.File("a.ros")), rb = ReadRoses(folder.File("b.ros"));
+  const std::vector<double> fa = NormalisationFactors(ra), fb = NormalisationFactors(rb);
+  std::vector<std::uint16_t> mean(ra.size());
+  for (std::size_t i = 0; i < ra.size(); ++i) mean[i] = std::uint16_t(std::trunc((ra[i] * fa[i] + rb[i] * fb[i]) / 2));
+
+  CombineAndShow(a, b, false, true);
+  EXPECT_EQ(Ws().results.windowRoses, mean);
+  ExpectSamePixels(Shown(), CliDensityMap(ProjectHolding(mean, "expected")));
+}
+
+TEST_F(CombinationWindowTest, TooFewProjectsForTheModeShowTheirMessageAndChangeNothing) {
+  const std::string a = Demo("a", 1);
+  Start();
+  Choose(32782);
+  AddProject(a);
+  Click(Panel().CalculateButton());  // the union is chosen when the panel opens
+  Click(Panel().DifferenceRadio());
+  Click(Panel().CalculateButton());
+  AddProject(a);
+  AddProject(a);
+  ASSERT_EQ(Ws().combinedProjects.size(), 3u);
+  Click(Panel().CalculateButton());
+  EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{LoadText(32813), LoadText(32814), LoadText(32814)}));
+  EXPECT_FALSE(Ws().results.hasWindowRoses);
+  EXPECT_TRUE(Frame().RosesDock().isHidden());
+  EXPECT_FALSE(app->Document().IsModified());
+}
+
+TEST_F(CombinationWindowTest, AModifiedProjectIsOfferedForSavingBeforeTheFirstProjectAndCancelKeepsIt) {
+  const std::string a = Demo("a", 1), b = Demo("b", 7);
+  Start(a);
+  host.messageAnswers = {MessageAnswer::Yes};  // the window roses go with the switch
+  Choose(32782);
+  ASSERT_TRUE(Ws().rosesCombination);
+  app->Document().SetModifiedFlag(true);
+  const int layers = Ws().layerStack.LayerCount();
+  ASSERT_GT(layers, 0);
+
+  host.messages.clear();
+  host.messageAnswers = {MessageAnswer::Cancel};
+  AddProject(b);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "Сохранить изменения в a.orw?");
+  EXPECT_TRUE(Ws().combinedProjects.empty());
+  EXPECT_EQ(Panel().List()->count(), 0);
+  EXPECT_EQ(Ws().layerStack.LayerCount(), layers);
+  EXPECT_EQ(app->Document().PathName(), a);
+  EXPECT_TRUE(app->Document().IsModified());
+
+  host.messageAnswers = {MessageAnswer::No};
+  AddProject(b);
+  ASSERT_EQ(Ws().combinedProjects.size(), 1u);
+  EXPECT_EQ(Panel().List()->count(), 1);
+  EXPECT_EQ(Ws().layerStack.LayerCount(), 0);
+  EXPECT_TRUE(app->Document().PathName().empty());
+  // The second project is taken without a question.
+  AddProject(a);
+  EXPECT_EQ(Ws().combinedProjects.size(), 2u);
+  EXPECT_EQ(host.messages.size(), 2u);
+}
+
+}  // namespace
+}  // namespace linea
