@@ -7,7 +7,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDockWidget>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -257,6 +260,242 @@ TEST_F(CombinationWindowTest, AModifiedProjectIsOfferedForSavingBeforeTheFirstPr
   AddProject(a);
   EXPECT_EQ(Ws().combinedProjects.size(), 2u);
   EXPECT_EQ(host.messages.size(), 2u);
+}
+
+TEST_F(CombinationWindowTest, ASavedCombinationReopensAndShowsTheSameMap) {
+  const std::string a = Demo("a", 3), b = Demo("b", 4);
+  CombineAndShow(a, b, true, true);
+  const CImage before = Shown();
+  const std::vector<std::uint16_t> roses = Ws().results.windowRoses;
+
+  const std::string saved = folder.File("combined.orw");
+  host.saveFiles.push_back(ChosenFile{saved, 0});
+  Choose(57604);
+  EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+  EXPECT_FALSE(app->Document().IsModified());
+  ASSERT_TRUE(FileExists(folder.File("combined.ros")));
+  EXPECT_EQ(ReadRoses(folder.File("combined.ros")), roses);
+
+  // Opened again in a new window: the combination panel, the roses and the map.
+  app.reset();
+  Start(saved);
+  EXPECT_TRUE(Ws().rosesCombination);
+  EXPECT_FALSE(Frame().CombineDock().isHidden());
+  EXPECT_EQ(Ws().results.windowRoses, roses);
+  Choose(32775);
+  Click(Frame().RosesBar().ShowButton());
+  EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+  ASSERT_NE(Ws().layerStack.FindLayer("Розы 0"), nullptr);
+  EXPECT_NE(Ws().layerStack.FindLayer("Розы 0")->GetDescription().find("CombinedRoses, "), std::string::npos);
+  ExpectSamePixels(Shown(), before);
+}
+
+// ---- field addition ----
+
+class FieldAdditionWindowTest : public CombinationWindowTest {
+ protected:
+  // The demo with three maps of its window roses: density, and two further kinds.
+  void StartWithThreeMaps() {
+    Start(Demo("a", 1));
+    Choose(32775);
+    CRosesParamBar& roses = Frame().RosesBar();
+    Click(roses.ShowButton());
+    roses.KindList()->setCurrentIndex(1);
+    Click(roses.NewLayerButton());
+    roses.KindList()->setCurrentIndex(2);
+    Click(roses.NewLayerButton());
+    ASSERT_TRUE(host.messages.empty()) << host.messages.front().text;
+    for (const char* name : {"Розы 0", "Розы 1", "Розы 2"}) ASSERT_NE(Map(name), nullptr) << name;
+  }
+  const CRasterLayer* Map(const std::string& name) {
+    return dynamic_cast<const CRasterLayer*>(Ws().layerStack.FindLayer(name));
+  }
+  static std::vector<std::string> Items(const QListWidget* list) {
+    std::vector<std::string> names;
+    for (int i = 0; i < list->count(); ++i) names.push_back(list->item(i)->text().toStdString());
+    return names;
+  }
+  static void DoubleClick(QListWidget* list, const char* name) {
+    const auto found = list->findItems(QString::fromUtf8(name), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name;
+    const QRect rect = list->visualItemRect(found.front());
+    // The view takes a double-click on the item it saw pressed.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+  }
+};
+
+TEST_F(FieldAdditionWindowTest, TwoMapsAddedAndOneSubtractedGiveTheSummedField) {
+  StartWithThreeMaps();
+  std::vector<std::string> candidates;
+  host.dialogSteps.push_back([&](QDialog& dialog) {
+    auto& add = dynamic_cast<CAddLayers&>(dialog);
+    add.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&add));
+    candidates = Items(add.CandidateList());
+    EXPECT_TRUE(add.AddRadio()->isChecked());
+    DoubleClick(add.CandidateList(), "Розы 0");
+    DoubleClick(add.CandidateList(), "Розы 2");
+    Click(add.SubtractRadio());
+    DoubleClick(add.CandidateList(), "Розы 1");
+    EXPECT_EQ(Items(add.PlusList()), (std::vector<std::string>{"Розы 0", "Розы 2"}));
+    EXPECT_EQ(Items(add.MinusList()), (std::vector<std::string>{"Розы 1"}));
+    EXPECT_EQ(add.CandidateList()->count(), 0);
+    QTest::mouseClick(add.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  });
+  host.layerNames.push_back("Сумма");
+  Choose(32858);
+  EXPECT_EQ(host.dialogsRun, 1);
+  EXPECT_TRUE(host.layerNames.empty());
+  // Only the class maps can take part; the base image is not one.
+  EXPECT_EQ(candidates, (std::vector<std::string>{"Розы 0", "Розы 1", "Розы 2"}));
+  ASSERT_TRUE(host.messages.empty()) << host.messages.front().text;
+  const CRasterLayer* sum = Map("Сумма");
+  ASSERT_NE(sum, nullptr);
+
+  // The field, pixel by pixel, as the accumulator rule gives it.
+  const CRasterLayer* maps[] = {Map("Розы 0"), Map("Розы 2"), Map("Розы 1")};
+  const int width = maps[0]->Image().GetWidth(), height = maps[0]->Image().GetHeight();
+  std::vector<float> field(std::size_t(width) * height, 0.0f);
+  for (int m = 0; m < 3; ++m) {
+    const float w = float(maps[m]->classWidth), f = float(maps[m]->From);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        float& value = field[std::size_t(y) * width + x];
+        const int c = maps[m]->Image().Row(y)[x];
+        if (value == -31999.0f) continue;
+        if (c == 0) value = -31999.0f;
+        else if (m < 2) value += float(c) * w + f;
+        else value -= float(c) * w + f;
+      }
+  }
+  float lo = 0, hi = -31998.0f;
+  for (float v : field)
+    if (v != -31999.0f && v > hi) hi = v;
+  if (hi == -31998.0f) hi = 0;
+  else {
+    lo = hi;
+    for (float v : field)
+      if (v != -31999.0f && v < lo) lo = v;
+  }
+  ASSERT_LT(lo, hi);
+  const double d = double(hi) - double(lo);
+  const double scale = d <= 254 ? 1.0 : 254.0 / d;
+  EXPECT_EQ(sum->From, int(std::trunc(lo)));
+  EXPECT_EQ(sum->To, int(std::trunc(hi)));
+  EXPECT_EQ(sum->classes, d <= 254 ? int(std::trunc(d + 1.0)) : 255);
+  EXPECT_DOUBLE_EQ(sum->classWidth, 1.0 / scale);
+  EXPECT_EQ(sum->GetDescription().rfind(FormatText("AUTO scale, From %d To %d, ", sum->From, sum->To), 0), 0u);
+  EXPECT_NE(sum->GetDescription().find("\n Subtract : " + maps[2]->GetDescription()), std::string::npos);
+
+  int empty = 0, checked = 0;
+  for (int y = 0; y < height; y += 7)
+    for (int x = 0; x < width; x += 11) {
+      const float v = field[std::size_t(y) * width + x];
+      int expected = 0;
+      if (v != -31999.0f) {
+        expected = std::min(255, int(std::trunc((double(v) - double(lo)) * scale + 0.5)));
+        if (expected == 0) expected = 1;
+      } else {
+        ++empty;
+      }
+      EXPECT_EQ(sum->Image().Row(y)[x], expected) << x << "," << y;
+      ++checked;
+    }
+  EXPECT_GT(checked - empty, 100);
+}
+
+TEST_F(FieldAdditionWindowTest, CancelledDialogOrNameAddsNothingAndTheCommandNeedsAMap) {
+  Start(Demo("a", 1));
+  app->Commands().UpdateCommandStates();
+  EXPECT_FALSE(Action(32858)->isEnabled());
+  Choose(32775);
+  Click(Frame().RosesBar().ShowButton());
+  Click(Frame().RosesBar().NewLayerButton());
+  app->Commands().UpdateCommandStates();
+  EXPECT_TRUE(Action(32858)->isEnabled());
+  const int layers = Ws().layerStack.LayerCount();
+  host.layerNames = {std::nullopt, std::string("Never")};
+
+  // Cancel in the dialog: nothing is asked.
+  host.dialogSteps.push_back([](QDialog& dialog) {
+    auto& add = dynamic_cast<CAddLayers&>(dialog);
+    add.Choose("Розы 0");
+    dialog.reject();
+  });
+  Choose(32858);
+  // OK with a map chosen, then Cancel of the name proposed as "Add".
+  host.dialogSteps.push_back([](QDialog& dialog) {
+    auto& add = dynamic_cast<CAddLayers&>(dialog);
+    EXPECT_TRUE(add.Choose("Розы 1"));
+    EXPECT_FALSE(add.Choose("Розы 1"));  // it left the list
+    dialog.accept();
+  });
+  Choose(32858);
+  // OK with both lists empty: no name is asked.
+  host.dialogSteps.push_back([](QDialog& dialog) { dialog.accept(); });
+  Choose(32858);
+  EXPECT_EQ(host.dialogsRun, 3);
+  // Only the second asked for the name.
+  ASSERT_EQ(host.layerNames.size(), 1u);
+  EXPECT_EQ(host.layerNames.front(), "Never");
+  EXPECT_EQ(Ws().layerStack.LayerCount(), layers);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(FieldAdditionWindowTest, OneMapSubtractedAloneIsTakenFromZero) {
+  Start(Demo("a", 1));
+  Choose(32775);
+  Click(Frame().RosesBar().ShowButton());
+  Click(Frame().RosesBar().NewLayerButton());
+  host.dialogSteps.push_back([](QDialog& dialog) {
+    auto& add = dynamic_cast<CAddLayers&>(dialog);
+    add.SubtractRadio()->setChecked(true);
+    add.Choose("Розы 0");
+    dialog.accept();
+  });
+  host.layerNames.push_back("Add");
+  Choose(32858);
+  EXPECT_TRUE(host.layerNames.empty());
+  const CRasterLayer* source = Map("Розы 0");
+  const CRasterLayer* result = Map("Add");
+  ASSERT_NE(result, nullptr);
+  // Negated values: the largest becomes the smallest.
+  const float w = float(source->classWidth), f = float(source->From);
+  int lowestClass = 255;
+  const CImage& image = source->Image();
+  for (int y = 0; y < image.GetHeight(); ++y)
+    for (int x = 0; x < image.GetWidth(); ++x)
+      if (image.Row(y)[x] != 0) lowestClass = std::min<int>(lowestClass, image.Row(y)[x]);
+  EXPECT_EQ(result->To, int(std::trunc(-(float(lowestClass) * w + f))));
+  EXPECT_LT(result->From, 0);
+}
+
+TEST(AddLayersDialog, ShowsItsTextsAndStartsWithSumming) {
+  CAddLayers dialog(nullptr, {"Розы 0", "Розы 1"});
+  EXPECT_EQ(dialog.windowTitle().toStdString(), "Сложить слои");
+  std::vector<std::string> labels;
+  for (const char* name : {"candidateLabel", "plusLabel", "minusLabel"})
+    labels.push_back(dialog.findChild<QLabel*>(name)->text().toStdString());
+  EXPECT_EQ(labels, (std::vector<std::string>{"Выбрать слои", "Список +", "Список -"}));
+  EXPECT_EQ(dialog.AddRadio()->text().toStdString(), "сложить");
+  EXPECT_EQ(dialog.SubtractRadio()->text().toStdString(), "вычесть");
+  EXPECT_TRUE(dialog.AddRadio()->isChecked());
+  EXPECT_EQ(dialog.CandidateList()->count(), 2);
+  EXPECT_FALSE(dialog.Choose("Исходное"));
+  // OK runs the addition with both lists, once.
+  int runs = 0;
+  std::vector<std::string> plus;
+  dialog.addFields = [&](const std::vector<std::string>& p, const std::vector<std::string>& m) {
+    ++runs;
+    plus = p;
+    EXPECT_TRUE(m.empty());
+  };
+  dialog.Choose("Розы 1");
+  dialog.accept();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(plus, (std::vector<std::string>{"Розы 1"}));
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 }  // namespace
