@@ -74,10 +74,10 @@ class CombinationWindowTest : public ::testing::Test {
   void TearDown() override { app.reset(); }
 
   // A synthetic greyscale demo of the common size; the seed moves its ridges.
-  std::string Demo(const std::string& name, std::uint32_t seed) {
+  std::string Demo(const std::string& name, std::uint32_t seed, int width = kWidth, int height = kHeight) {
     DemoGeneratorOptions options;
-    options.width = kWidth;
-    options.height = kHeight;
+    options.width = width;
+    options.height = height;
     options.seed = seed;
     options.roseWindow = 32;
     options.outPath = folder.File(name + ".orw");
@@ -197,6 +197,9 @@ TEST_F(CombinationWindowTest, DifferenceOfTwoProjectsDrawsTheMapOfTheDifference)
   EXPECT_NE(Ws().layerStack.FindLayer("Розы 0")->GetDescription().find("CombinedRoses, "), std::string::npos);
   ExpectSamePixels(Shown(), CliDensityMap(ProjectHolding(difference, "expected")));
   EXPECT_TRUE(app->Document().IsModified());
+  // A picture of the window for a person to look at, when one is asked for.
+  if (const char* picture = std::getenv("LINEA_COMBINATION_PICTURE"))
+    EXPECT_TRUE(Frame().grab().save(QString::fromLocal8Bit(picture), "PNG"));
 }
 
 TEST_F(CombinationWindowTest, NormalisedUnionDrawsTheMapOfTheNormalisedMean) {
@@ -288,6 +291,44 @@ TEST_F(CombinationWindowTest, ASavedCombinationReopensAndShowsTheSameMap) {
   ASSERT_NE(Ws().layerStack.FindLayer("Розы 0"), nullptr);
   EXPECT_NE(Ws().layerStack.FindLayer("Розы 0")->GetDescription().find("CombinedRoses, "), std::string::npos);
   ExpectSamePixels(Shown(), before);
+}
+
+TEST_F(CombinationWindowTest, RosesOfAnotherSizeThanTheOpenedProjectMakeANewProject) {
+  const std::string a = Demo("a", 1), b = Demo("b", 7), other = Demo("other", 3, 200, 120);
+  Start();
+  Choose(32782);
+  AddProject(a);
+  AddProject(b);
+  Click(Panel().DifferenceRadio());
+  // A project of another size opened over the list, and the combination mode chosen again.
+  host.OpenFile(other);
+  Choose(57601);
+  ASSERT_EQ(app->Document().PathName(), other);
+  ASSERT_EQ(Ws().combinedProjects.size(), 2u);
+  host.messageAnswers = {MessageAnswer::Yes};
+  Choose(32782);
+  ASSERT_TRUE(Ws().rosesCombination);
+  app->Document().SetModifiedFlag(true);
+  const int layers = Ws().layerStack.LayerCount();
+  host.messages.clear();
+
+  host.messageAnswers = {MessageAnswer::Cancel};
+  Click(Panel().CalculateButton());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "Сохранить изменения в other.orw?");
+  EXPECT_FALSE(Ws().results.hasWindowRoses);
+  EXPECT_EQ(Ws().results.imageWidth, 200u);
+  EXPECT_EQ(Ws().layerStack.LayerCount(), layers);
+  EXPECT_EQ(app->Document().PathName(), other);
+
+  host.messageAnswers = {MessageAnswer::No};
+  Click(Panel().CalculateButton());
+  EXPECT_EQ(host.messages.size(), 2u);
+  EXPECT_TRUE(Ws().results.hasWindowRoses);
+  EXPECT_EQ(Ws().results.imageWidth, std::uint32_t(kWidth));
+  EXPECT_EQ(Ws().layerStack.LayerCount(), 0);
+  EXPECT_TRUE(app->Document().PathName().empty());
+  EXPECT_EQ(Ws().combinedProjects.size(), 2u);
 }
 
 // ---- field addition ----
