@@ -1,5 +1,5 @@
-// The combination through the workspace as the window drives it: the question
-// before the first project is taken, and a combined project saved and reopened.
+// The combination through the workspace: a refused first project asks nothing,
+// and a combined project is saved and reopened with its kind, window and grid.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -31,28 +31,6 @@ class CombinationProject : public ProjectFixture {
     return roses;
   }
 };
-
-TEST_F(CombinationProject, CancellingTheSaveQuestionKeepsTheProjectAndAddsNothing) {
-  const std::string path = MakeProject("a", Roses(5));
-  workspace.layerStack.SetZoom(2.0);
-  workspace.params.rose_wind = 48;
-  host.newDocumentGoesAhead = false;
-  EXPECT_FALSE(workspace.AddCombinedProject(path));
-  EXPECT_EQ(host.newDocumentRuns, 1);
-  EXPECT_TRUE(workspace.combinedProjects.empty());
-  EXPECT_EQ(host.combinationListRefreshes, 0);
-  EXPECT_EQ(workspace.params.rose_wind, 48);
-
-  host.newDocumentGoesAhead = true;
-  ASSERT_TRUE(workspace.AddCombinedProject(path));
-  EXPECT_EQ(host.newDocumentRuns, 2);
-  EXPECT_EQ(host.combinationListRefreshes, 1);
-  // Later projects join the list without a question.
-  host.newDocumentGoesAhead = false;
-  ASSERT_TRUE(workspace.AddCombinedProject(path));
-  EXPECT_EQ(host.newDocumentRuns, 2);
-  EXPECT_EQ(workspace.combinedProjects.size(), 2u);
-}
 
 TEST_F(CombinationProject, AFileThatCannotBeTakenAsksNothing) {
   EXPECT_FALSE(workspace.AddCombinedProject(folder.File("none.orw")));
