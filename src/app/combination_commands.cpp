@@ -76,8 +76,8 @@ bool CombineFromPanel(CImageViewerApp& app) {
 void AddFieldsCommand(CImageViewerApp& app) {
   CWorkspace& workspace = app.Workspace();
   CAddLayers dialog(&app.Frame(), FieldAdditionCandidates(workspace.layerStack));
+  // The workspace asks for the new map's name itself, so no wait cursor here.
   dialog.addFields = [&workspace](const std::vector<std::string>& plus, const std::vector<std::string>& minus) {
-    CWaitCursor wait;
     workspace.AddFieldLayers(plus, minus);
   };
   app.Host().ExecDialog(dialog);
