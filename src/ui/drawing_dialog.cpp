@@ -16,6 +16,8 @@
 namespace linea {
 
 namespace {
+constexpr int kCannotDoOperation = 32811;  // "Не удается выполнить операцию."
+
 std::vector<PolylinePoint16> ToPoints(std::span<const ImageVertex> vertices) {
   std::vector<PolylinePoint16> points;
   points.reserve(vertices.size());
@@ -63,6 +65,13 @@ void CDrawing::Open() {
 
 bool CDrawing::StartDrawing() {
   if (!open_ || drawing_.IsDrawing()) return false;
+  // The project may have been closed while the tool was open: there is nothing to draw on.
+  const CWorkspace& workspace = frame_.Workspace();
+  if (workspace.results.imageWidth == 0 || workspace.results.imageHeight == 0 ||
+      workspace.layerStack.LayerCount() == 0) {
+    ShowError(host_, kCannotDoOperation);
+    return false;
+  }
   const std::optional<int> width =
       ReadLineWidth(host_, ui_->widthEdit->text().toStdString(), kWidthParameter);
   if (!width) {

@@ -270,6 +270,15 @@ TEST_F(DrawingTest, DrawingNeedsAnImageAndNoOtherEditor) {
   // Run anyway (a stale menu), it opens nothing.
   Action(kDrawingCommand)->trigger();
   EXPECT_FALSE(Frame().ToolWindows().IsOpen(ToolWindow::kDrawing));
+  Frame().ToolWindows().SetOpen(ToolWindow::kBlocksEdit, false);
+
+  // A project closed while the tool is open leaves nothing to draw on.
+  Choose(kDrawingCommand);
+  Ws().ResetWorkspace();
+  QTest::mouseClick(Dialog().DrawButton(), Qt::LeftButton);
+  EXPECT_FALSE(View().IsLineDrawing());
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"Не удается выполнить операцию."});
+  EXPECT_EQ(Dialog().Model().Counter(), 0);
 }
 
 TEST_F(DrawingTest, LineWidthDialogWithTheSwitchOffChangesNothingOnScreen) {
