@@ -22,6 +22,7 @@
 #include "app/commands.h"
 #include "app/drawing_commands.h"
 #include "app/image_viewer_app.h"
+#include "app/image_viewer_doc.h"
 #include "base/string_table.h"
 #include "demo_project.h"
 #include "layers/vector_layer3.h"
@@ -296,9 +297,11 @@ TEST_F(DrawingTest, LineWidthDialogWithTheSwitchOffChangesNothingOnScreen) {
     widths.DefaultWidthEdit()->setText("2");
     widths.accept();
   });
+  ASSERT_FALSE(app->Document().IsModified());
   Choose(kLineWidthsCommand);
   EXPECT_EQ(Ws().lineWidth, 3);
   EXPECT_EQ(Ws().defaultLineWidth, 2);
+  EXPECT_TRUE(app->Document().IsModified());  // the widths are kept with the project
   EXPECT_EQ(GrabView(), before);
   EXPECT_EQ(View().CompositionCount(), compositions);
 
@@ -323,10 +326,17 @@ TEST_F(DrawingTest, LineWidthDialogRefusesBadWidthsAndCancelKeepsOnlyTheSwitch) 
     widths.accept();  // refused: the dialog stays open and is then cancelled
     widths.AutomaticCheck()->click();
   });
+  const QImage before = GrabView();
   Choose(kLineWidthsCommand);
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"Значение параметра Default Width должно быть от 1 до 100."});
   EXPECT_EQ(Ws().defaultLineWidth, 1);
   EXPECT_FALSE(Ws().lineWidthScaling);  // the click was stored at once
+  // A cancelled dialog with nothing else changed leaves the picture as it was.
+  host.dialogSteps.push_back([](QDialog& dialog) { dialog.reject(); });
+  const int compositions = View().CompositionCount();
+  Choose(kLineWidthsCommand);
+  EXPECT_EQ(GrabView(), before);
+  EXPECT_EQ(View().CompositionCount(), compositions);
 }
 
 TEST_F(DrawingTest, SchemeInTwoColoursOverTheDemoImage) {
