@@ -87,13 +87,6 @@ TEST_F(SchemeDrawing, TwoPolylinesWithoutANewLayerLandInRisunok1DescribingTheLas
   EXPECT_EQ(drawing.Counter(), 1);
 }
 
-TEST_F(SchemeDrawing, WorldLengthFollowsTheSaveSettingsResolution) {
-  workspace.saveSettings.resolutionX = 2.0;
-  workspace.saveSettings.resolutionY = 2.0;
-  ASSERT_EQ(Draw({Points({{0, 0}, {3, 4}})}), 0);
-  EXPECT_EQ(Drawing("Рисунок1")->GetDescription(), "Drawing Distance 5 Direction 127  ( 10) ");
-}
-
 TEST_F(SchemeDrawing, ASinglePointAndARepeatedLastPointHaveNoDirection) {
   ASSERT_EQ(Draw({Points({{20, 30}})}), 0);
   EXPECT_EQ(Drawing("Рисунок1")->GetDescription(), "Drawing Distance 0 ");

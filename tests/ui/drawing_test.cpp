@@ -517,26 +517,5 @@ TEST_F(DrawingStyleTest, MergeJoinsTheVisibleGlobalRoseAndBlockRoses) {
   EXPECT_EQ(GrabView(), before);  // the same lines, now in one layer
 }
 
-TEST_F(DrawingStyleTest, MergingAwayTheDrawingBeingDrawnIntoStartsANewOne) {
-  Start();
-  Choose(kDrawingCommand);
-  DrawPolyline({{60, 60}, {100, 60}});
-  Choose(32841);
-  host.layerNames.push_back("Схема");
-  QTest::mouseClick(Bar().MergeButton(), Qt::LeftButton);
-  ASSERT_EQ(Drawing("Рисунок1"), nullptr);
-  CVectorLayer3* merged = Drawing("Схема");
-  ASSERT_NE(merged, nullptr);
-  const QImage mergedView = GrabView();
-  DrawPolyline({{60, 100}, {100, 100}});
-  ASSERT_NE(Drawing("Рисунок2"), nullptr);
-  EXPECT_EQ(Drawing("Рисунок2")->Group(0).PolylineCount(), 1);
-  EXPECT_EQ(Drawing("Схема"), merged);
-  // The merged layer still shows only what it was made of.
-  merged->MarkChanged();
-  Drawing("Рисунок2")->SetVisible(false);
-  EXPECT_EQ(GrabView(), mergedView);
-}
-
 }  // namespace
 }  // namespace linea
