@@ -10,6 +10,7 @@
 #include <QToolBar>
 
 #include "app/combination_commands.h"
+#include "app/drawing_commands.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "base/layer_names.h"
@@ -457,37 +458,6 @@ void GreyPalette(CImageViewerApp& app) {
 }
 CommandState GreyPaletteState(CImageViewerApp& app) { return Enabled(SelectedIsKind(app, kLayerKindRaster)); }
 
-// The colour a layer shows now, offered first by the colour dialog (0x00BBGGRR).
-std::uint32_t CurrentColorOf(const CLayer& layer) {
-  if (const auto* vector = dynamic_cast<const CVectorLayer*>(&layer))
-    return vector->Image().GetColorFromIndex(vector->GetColorIndex());
-  if (const auto* band = dynamic_cast<const CColorBandLayer*>(&layer)) {
-    for (int i = 0; i < 256; ++i)
-      if (band->used[std::size_t(i)] && (band->red[std::size_t(i)] | band->green[std::size_t(i)] | band->blue[std::size_t(i)]))
-        return MakeColor(band->red[std::size_t(i)], band->green[std::size_t(i)], band->blue[std::size_t(i)]);
-  }
-  return 0;
-}
-
-void ChangeColor(CImageViewerApp& app) {
-  CLayer* layer = Selected(app);
-  if (layer == nullptr) return;
-  auto* vector = dynamic_cast<CVectorLayer*>(layer);
-  auto* band = dynamic_cast<CColorBandLayer*>(layer);
-  if (vector == nullptr && band == nullptr) return;
-  const auto colour = app.Host().ChooseColor(CurrentColorOf(*layer));
-  if (!colour) return;
-  if (vector)
-    vector->SetSingleColor(*colour);
-  else
-    band->SetBandColor(*colour);
-  layer->MarkChanged();
-  app.View().Refresh();
-}
-CommandState ChangeColorState(CImageViewerApp& app) {
-  return Enabled(SelectedIsKind(app, kLayerKindVector) || SelectedIsKind(app, kLayerKindBand));
-}
-
 void DrawLast(CImageViewerApp& app) {
   CLayer* layer = Selected(app);
   if (layer == nullptr || layer->GetKind() != kLayerKindVector3) return;
@@ -644,8 +614,8 @@ constexpr CommandDef kCommands[] = {
     {kPalette, 0, "Палитра", nullptr, Nothing, Disabled},
     {kCompress, 0, "Сжать", nullptr, Compress, CompressState},
     {kAddFields, kAddFields, nullptr, nullptr, AddFieldsCommand, AddFieldsState},
-    {kDrawing, kDrawing, nullptr, nullptr, Nothing, Disabled},
-    {kLineWidths, kLineWidths, nullptr, nullptr, Nothing, Disabled},
+    {kDrawing, kDrawing, nullptr, nullptr, OpenDrawing, DrawingState},
+    {kLineWidths, kLineWidths, nullptr, nullptr, EditLineWidths, LineWidthsState},
     {kCalculate, kCalculate, nullptr, nullptr, Nothing, Disabled},
     {kUnnamedCommand, 0, "", nullptr, Nothing, Disabled},
     // Masks: open, save and use are here; the mask editor brings the rest.
@@ -675,8 +645,8 @@ constexpr CommandDef kCommands[] = {
     {kLayerDelete, kLayerDelete, nullptr, nullptr, DeleteLayer, DeleteLayerState},
     {kLayerPalette, kLayerPalette, nullptr, nullptr, Nothing, Disabled},
     {kLayerGreyPalette, kLayerGreyPalette, nullptr, nullptr, GreyPalette, GreyPaletteState},
-    {kLayerChangeColor, kLayerChangeColor, nullptr, nullptr, ChangeColor, ChangeColorState},
-    {kLayerChangeWidth, 0, "Изменить Ширину", nullptr, Nothing, Disabled},
+    {kLayerChangeColor, kLayerChangeColor, nullptr, nullptr, ChangeLayerColor, ChangeLayerColorState},
+    {kLayerChangeWidth, 0, "Изменить Ширину", nullptr, ChangeLayerWidth, ChangeLayerWidthState},
     {kLayerIsolines, 0, "Изолинии", nullptr, Nothing, Disabled},
     {kLayerColorBand, kLayerColorBand, nullptr, nullptr, Nothing, Disabled},
     {kLayerDrawLast, kLayerDrawLast, nullptr, nullptr, DrawLast, DrawLastState},
@@ -799,6 +769,7 @@ void CCommandTable::Install(CMainFrame& frame) {
   CLayersBar& layersBar = frame.LayersBar();
   layersBar.SetMenuActions(std::move(layerMenu));
   layersBar.updateCommands = [this] { UpdateCommandStates(); };
+  InstallDrawingCommands(app_);
 
   CZoomToolBar& zoomBar = frame.ZoomToolBar();
   zoomBar.applyZoom = [this](double zoom) {
