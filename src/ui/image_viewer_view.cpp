@@ -387,7 +387,7 @@ void CImageViewerView::keyReleaseEvent(QKeyEvent* event) {
     case Qt::Key_Escape:
       if (!tool_) return;
       // A polyline in progress is dropped first; without one the tool closes.
-      if (lineDrawing_ && vertices_.Count() > 0) {
+      if (lineDrawing_ && (vertices_.Count() > 0 || tool_->HasPolylineInProgress())) {
         tool_->CancelPolyline();
       } else {
         tool_->CloseTool();
