@@ -20,6 +20,8 @@
 #include "app/commands.h"
 #include "app/image_viewer_app.h"
 #include "base/string_table.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_host.h"
 #include "demo_project.h"
 #include "layers/band_layer.h"
 #include "project/mask_editing.h"
@@ -372,6 +374,59 @@ TEST_F(MaskDialogsTest, AMaskOpenedFromAFileIsEditedAndDeletedWithNoForgettingIt
   EXPECT_EQ(Stack().FindLayer("Маска"), nullptr);
   EXPECT_TRUE(app->Workspace().maskImagePath.empty());
   EXPECT_FALSE(app->Workspace().params.UseMask);
+}
+
+TEST_F(MaskDialogsTest, TheDialogsAndTheBatchToolMakeByteIdenticalMasks) {
+  const std::vector<QPoint> pentagon{{200, 100}, {260, 140}, {240, 200}, {160, 200}, {140, 140}};
+  Choose(kCreateMask);
+  CMaskRange* dialog = Dialog();
+  SetRange("0", "100");
+  dialog->findChild<QCheckBox*>("growBox")->setChecked(true);
+  Press(dialog, "showButton");
+  Press(dialog, "addButton");
+  Press(dialog, "maskPolygonButton");
+  for (std::size_t i = 0; i + 1 < pentagon.size(); ++i) ClickImage(pentagon[i].x(), pentagon[i].y());
+  DoubleClickImage(pentagon.back().x(), pentagon.back().y());
+  SetRange("150", "255");
+  dialog->findChild<QCheckBox*>("growBox")->setChecked(false);
+  Press(dialog, "showButton");
+  Press(dialog, "markButton");
+  const std::optional<QPoint> first = FindPreviewPixel(kSelected);
+  ASSERT_TRUE(first);
+  ClickImage(first->x(), first->y());
+  const std::optional<QPoint> second = FindPreviewPixel(kSelected);
+  ASSERT_TRUE(second);
+  ClickImage(second->x(), second->y());
+  Press(dialog->Marking(), "deleteUnmarkedButton");
+  Press(dialog->Marking(), "exitButton");
+  Press(dialog, "removeButton");
+  Press(dialog, "exitButton");
+  Choose(kInvertMask);
+  const std::string shown = folder.File("gui.raw");
+  host.saveFiles.push_back(ChosenFile{shown, 1});
+  Choose(kSaveMask);
+
+  const std::string batch = folder.File("cli.raw");
+  std::string polygon;
+  for (const QPoint& p : pentagon) polygon += std::to_string(p.x()) + "," + std::to_string(p.y()) + " ";
+  CCliHost cliHost(stderr);
+  const std::vector<std::string> arguments = {
+      "mask", folder.File("demo.orw"), "-o", batch, "--select", "0", "100", "--grow", "--add", "--polygon", polygon,
+      "--mode", "mask", "--select", "150", "255", "--mark", std::to_string(first->x()), std::to_string(first->y()),
+      "--mark", std::to_string(second->x()), std::to_string(second->y()), "--delete-unmarked", "--remove", "--invert"};
+  ASSERT_EQ(RunCli(arguments, cliHost, stdout, stderr), 0);
+  const auto read = [](const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  };
+  const std::vector<std::uint8_t> fromDialogs = read(shown), fromBatch = read(batch);
+  ASSERT_EQ(fromDialogs.size(), std::size_t(kDemoWidth * kDemoHeight));
+  EXPECT_EQ(fromDialogs, fromBatch);
+  // Every step left its trace: the pentagon is out of the (inverted) mask, the
+  // marked bright regions in it.
+  EXPECT_EQ(fromDialogs[std::size_t(150 * kDemoWidth + 200)], 255);
+  EXPECT_EQ(fromDialogs[std::size_t(first->y() * kDemoWidth + first->x())], 0);
+  EXPECT_EQ(fromDialogs[std::size_t(second->y() * kDemoWidth + second->x())], 0);
 }
 
 TEST_F(MaskDialogsTest, DialogsShowTheProgramsTexts) {
