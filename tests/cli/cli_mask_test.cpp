@@ -56,6 +56,10 @@ class CliMaskTest : public ::testing::Test {
     EXPECT_EQ(bytes.size(), std::size_t(kWidth * kHeight));
     return bytes;
   }
+  std::vector<std::uint8_t> MaskBytesOf(const std::string& on, std::vector<std::string> operations) {
+    Mask(on, "of.raw", std::move(operations));
+    return ReadBytes(folder.File("of.raw"));
+  }
   int Level(int x, int y) const { return source.Row(y)[x]; }
 
   CTempFolder folder;
@@ -216,6 +220,22 @@ TEST_F(CliMaskTest, BadCommandLinesAreRefusedAndWriteNothing) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.errors, "Не удается записать файл. " + unwritable + "\n");
   EXPECT_EQ(ReadTextFile(bare), before);
+}
+
+TEST_F(CliMaskTest, ARegionThatCannotBeLabelledIsToldAndNothingIsWritten) {
+  CImage board;
+  ASSERT_TRUE(board.Create(400, 400, 8));
+  for (int y = 0; y < 400; ++y)
+    for (int x = 0; x < 400; ++x) board.Row(y)[x] = (x + y) % 2 ? 0 : 200;
+  ASSERT_TRUE(board.Save(folder.File("board.bmp"), kImageFormatBmp));
+  const std::string boardProject = folder.File("board.orw");
+  WriteTextFile(boardProject, "[Version]\nNumber = 3.1\n[Main]\nBaseImage = board.bmp\ntype = 1\nLineWidth = 1\n"
+                              "DefaultLineWidth = 1\nWidth = 400\nHeight = 400\nBytes = 1\n[Compression]\nRate = 1.0\n");
+  const CliRun run = Mask(boardProject, "board.raw", {"--select", "0", "10", "--mark", "1", "0"}, 1);
+  EXPECT_EQ(run.errors, "Непредусмотренная ошибка.\n");
+  EXPECT_FALSE(FileExists(folder.File("board.raw")));
+  // The same board is fine without marking.
+  EXPECT_EQ(CountValue(MaskBytesOf(boardProject, {"--select", "0", "10", "--add"}), 0), 80000);
 }
 
 TEST(CliMaskParsing, PolygonTextsAreWholeNumberPairs) {

@@ -429,6 +429,30 @@ TEST_F(MaskDialogsTest, TheDialogsAndTheBatchToolMakeByteIdenticalMasks) {
   EXPECT_EQ(fromDialogs[std::size_t(second->y() * kDemoWidth + second->x())], 0);
 }
 
+TEST_F(MaskDialogsTest, ARegionThatCannotBeLabelledIsToldAndLeavesTheSelectionAlone) {
+  // A checkerboard selection has more regions than the labelling can number.
+  CImage board;
+  ASSERT_TRUE(board.Create(400, 400, 8));
+  for (int y = 0; y < 400; ++y)
+    for (int x = 0; x < 400; ++x) board.Row(y)[x] = (x + y) % 2 ? 0 : 200;
+  const std::string path = folder.File("board.bmp");
+  ASSERT_TRUE(board.Save(path, kImageFormatBmp));
+  host.OpenFile(path);
+  Choose(32786);  // "Открыть изображение" as a new greyscale project
+  ASSERT_EQ(FindSourceLayer(Stack())->GetWidth(), 400);
+  Choose(kCreateMask);
+  CMaskRange* dialog = Dialog();
+  Press(dialog, "showButton");
+  Press(dialog, "markButton");
+  const std::size_t shown = host.messages.size();
+  ClickImage(101, 100);
+  ASSERT_EQ(host.messages.size(), shown + 1);
+  EXPECT_EQ(host.messages.back().text, "Непредусмотренная ошибка.");
+  EXPECT_EQ(CountValue(Preview(), kMarkedRegion), 0);
+  EXPECT_EQ(CountValue(Preview(), kSelected), 80000);
+  EXPECT_FALSE(Button(dialog->Marking(), "deleteUnmarkedButton")->isEnabled());
+}
+
 TEST_F(MaskDialogsTest, DialogsShowTheProgramsTexts) {
   Choose(kCreateMask);
   CMaskRange* dialog = Dialog();
