@@ -22,9 +22,7 @@ namespace {
 constexpr int kSaveMaskQuestion = 32851;  // "Сохранить ли изображение маски?"
 constexpr int kCannotWriteFile = 32835;   // "Не удается записать файл."
 
-bool HasMask(CImageViewerApp& app) {
-  return app.Workspace().layerStack.FindLayer(LoadText(kMaskLayerName)) != nullptr;
-}
+bool HasMask(CImageViewerApp& app) { return app.Workspace().layerStack.FindLayer(LoadText(kMaskLayerName)) != nullptr; }
 
 // Writes the mask through the raster save dialog. False when the user cancelled
 // or the file could not be written (then told); the recorded path follows a

@@ -54,11 +54,16 @@ int OutputFilterOfPath(const std::string& path) {
 }
 
 bool ParseMode(const std::string& text, PolygonMode& mode) {
-  if (text == "mask") mode = PolygonMode::kMask;
-  else if (text == "not-mask") mode = PolygonMode::kNotMask;
-  else if (text == "erase") mode = PolygonMode::kErase;
-  else if (text == "outline") mode = PolygonMode::kOutline;
-  else return false;
+  if (text == "mask")
+    mode = PolygonMode::kMask;
+  else if (text == "not-mask")
+    mode = PolygonMode::kNotMask;
+  else if (text == "erase")
+    mode = PolygonMode::kErase;
+  else if (text == "outline")
+    mode = PolygonMode::kOutline;
+  else
+    return false;
   return true;
 }
 
@@ -102,8 +107,10 @@ int Apply(const MaskOperation& operation, CMaskRangeModel& model, std::unique_pt
     case MaskOperationKind::Polygon:
       code = model.BeginPolygon(operation.mode);
       if (code == 0) code = model.AppendVertices(operation.vertices);
-      if (code == 0) code = model.FinishPolygon();
-      else model.CancelPolygon();
+      if (code == 0)
+        code = model.FinishPolygon();
+      else
+        model.CancelPolygon();
       return code ? StepFailed(host, errors, code, option + " --mode outline needs a selection: use --select first")
                   : 0;
     case MaskOperationKind::Invert:
@@ -161,8 +168,10 @@ std::string ParseMaskArguments(const std::vector<std::string>& arguments, MaskRe
       operation.kind = MaskOperationKind::Select;
       i += 2;
       while (i + 1 < count && (arguments[i + 1] == "--outside" || arguments[i + 1] == "--grow")) {
-        if (arguments[++i] == "--outside") operation.range.outside = true;
-        else operation.range.grow = true;
+        if (arguments[++i] == "--outside")
+          operation.range.outside = true;
+        else
+          operation.range.grow = true;
       }
       request.operations.push_back(operation);
     } else if (a == "--mark") {

@@ -18,11 +18,11 @@ enum class MaskOperationKind { Select, Add, Remove, Undo, Mark, DeleteMarked, De
 
 struct MaskOperation {
   MaskOperationKind kind = MaskOperationKind::Select;
-  SelectionRange range;               // Select
-  int x = 0, y = 0;                   // Mark
-  std::vector<MaskVertex> vertices;   // Polygon
+  SelectionRange range;              // Select
+  int x = 0, y = 0;                  // Mark
+  std::vector<MaskVertex> vertices;  // Polygon
   PolygonMode mode = PolygonMode::kMask;
-  std::string text;                   // the option as given, for messages
+  std::string text;  // the option as given, for messages
 };
 
 struct MaskRequest {

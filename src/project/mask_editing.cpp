@@ -82,8 +82,8 @@ void GrowPass(CImage& preview, bool eightNeighbours) {
     const std::uint8_t* below = preview.Row(y + 1);
     for (int x = 1; x + 1 < width; ++x) {
       if (row[x] != kNotSelected) continue;
-      bool touches = above[x] == kSelected || below[x] == kSelected || row[x - 1] == kSelected ||
-                     row[x + 1] == kSelected;
+      bool touches =
+          above[x] == kSelected || below[x] == kSelected || row[x - 1] == kSelected || row[x + 1] == kSelected;
       if (!touches && eightNeighbours)
         touches = above[x - 1] == kSelected || above[x + 1] == kSelected || below[x - 1] == kSelected ||
                   below[x + 1] == kSelected;
@@ -140,9 +140,8 @@ std::vector<MaskVertex> ClipToRing(std::span<const MaskVertex> vertices, int wid
 }
 
 bool BeyondRing(std::span<const MaskVertex> vertices, int width, int height) {
-  return std::any_of(vertices.begin(), vertices.end(), [&](const MaskVertex& v) {
-    return v.x < -1 || v.y < -1 || v.x > width || v.y > height;
-  });
+  return std::any_of(vertices.begin(), vertices.end(),
+                     [&](const MaskVertex& v) { return v.x < -1 || v.y < -1 || v.x > width || v.y > height; });
 }
 
 }  // namespace
@@ -159,8 +158,8 @@ CBitmapLayer* FindPreviewLayer(const CLayerStack& stack) { return FindEightBitLa
 int CreateMask(CLayerStack& stack) {
   CBitmapLayer* source = FindSourceLayer(stack);
   if (!source) return kMaskNothingToDo;
-  auto mask = MakeTwoColourLayer(kMaskLayerName, source->GetWidth(), source->GetHeight(), kOutsideMask,
-                                 MaskPaletteTables());
+  auto mask =
+      MakeTwoColourLayer(kMaskLayerName, source->GetWidth(), source->GetHeight(), kOutsideMask, MaskPaletteTables());
   if (!mask) return kErrorOutOfMemory;
   mask->SetDescription(LoadText(kMaskDescriptionText));
   if (!stack.AddLayer(std::move(mask))) return kErrorOutOfMemory;
@@ -240,7 +239,8 @@ int FillPolygon(CImage& target, std::span<const MaskVertex> vertices, PolygonMod
   const bool fillOutside = mode == PolygonMode::kNotMask;
   for (int y = 0; y < height; ++y) {
     std::uint8_t* row = target.Row(y);
-    const std::uint16_t* cells = grid.data() + std::size_t(y + kPolygonMargin) * std::size_t(gridWidth) + kPolygonMargin;
+    const std::uint16_t* cells =
+        grid.data() + std::size_t(y + kPolygonMargin) * std::size_t(gridWidth) + kPolygonMargin;
     for (int x = 0; x < width; ++x)
       if ((cells[x] == outside) == fillOutside) row[x] = value;
   }

@@ -10,7 +10,7 @@
 
 namespace linea {
 
-MarkDialog::MarkDialog(CMaskRange& owner, CMainFrame& frame, CAppHost&)
+MarkDialog::MarkDialog(CMaskRange& owner, CMainFrame& frame)
     : QDialog(&frame, Qt::Tool), owner_(owner), ui_(new Ui::MarkDialogForm), marker_(frame.Workspace().layerStack) {
   ui_->setupUi(this);
   setObjectName(QStringLiteral("markDialog"));

@@ -15,7 +15,6 @@ class MarkDialogForm;
 
 namespace linea {
 
-class CAppHost;
 class CMainFrame;
 class CMaskRange;
 
@@ -24,7 +23,7 @@ class MarkDialog : public QDialog {
  public:
   // The mask dialog and the frame must outlive this window, which is a child of
   // the frame and destroys itself when it is left.
-  MarkDialog(CMaskRange& owner, CMainFrame& frame, CAppHost& host);
+  MarkDialog(CMaskRange& owner, CMainFrame& frame);
   ~MarkDialog() override;
 
   CRegionMarker& Marker() { return marker_; }

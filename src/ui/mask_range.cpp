@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
-
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -51,12 +50,17 @@ CMaskRange* CMaskRange::Open(CMainFrame& frame, CAppHost& host) {
 }
 
 CMaskRange::CMaskRange(CMainFrame& frame, CAppHost& host)
-    : QDialog(&frame, Qt::Tool), frame_(frame), host_(host), ui_(new Ui::CMaskRangeForm), model_(frame.Workspace().layerStack), tool_(*this) {
+    : QDialog(&frame, Qt::Tool),
+      frame_(frame),
+      host_(host),
+      ui_(new Ui::CMaskRangeForm),
+      model_(frame.Workspace().layerStack),
+      tool_(*this) {
   ui_->setupUi(this);
   setObjectName(QStringLiteral("maskRange"));
   setModal(false);
-  for (QPushButton* button : {ui_->markButton, ui_->outlinePolygonButton, ui_->addButton, ui_->removeButton,
-                              ui_->undoButton})
+  for (QPushButton* button :
+       {ui_->markButton, ui_->outlinePolygonButton, ui_->addButton, ui_->removeButton, ui_->undoButton})
     button->setEnabled(false);
   connect(ui_->showButton, &QPushButton::clicked, this, &CMaskRange::OnShowSelection);
   connect(ui_->addButton, &QPushButton::clicked, this, [this] { OnMoveSelection(true); });
@@ -122,7 +126,7 @@ void CMaskRange::OnUndo() {
 
 void CMaskRange::OnMarkRegions() {
   if (mark_) return;
-  mark_ = new MarkDialog(*this, frame_, host_);
+  mark_ = new MarkDialog(*this, frame_);
   model_.SetMarking(true);
   frame_.ToolWindows().SetOpen(ToolWindow::kMarkDialog, true);
   mark_->show();

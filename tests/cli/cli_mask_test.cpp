@@ -1,12 +1,13 @@
 // linea-cli mask: the mask editor's operations in the order given, the raster
 // formats it writes, recording the mask in the project, and the command lines
 // and operations it refuses without writing anything.
+#include "cli/cli_mask.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "cli/cli_mask.h"
 #include "cli_support.h"
 #include "imaging/image.h"
 #include "support/test_files.h"
@@ -41,8 +42,7 @@ class CliMaskTest : public ::testing::Test {
   }
 
   // Runs mask on `on` writing `output`; the exit code is checked to be `expected`.
-  CliRun Mask(const std::string& on, const std::string& output, std::vector<std::string> operations,
-              int expected = 0) {
+  CliRun Mask(const std::string& on, const std::string& output, std::vector<std::string> operations, int expected = 0) {
     std::vector<std::string> arguments = {"mask", on, "-o", folder.File(output)};
     arguments.insert(arguments.end(), operations.begin(), operations.end());
     CliRun run = RunCliCaptured(arguments);
@@ -229,8 +229,9 @@ TEST_F(CliMaskTest, ARegionThatCannotBeLabelledIsToldAndNothingIsWritten) {
     for (int x = 0; x < 400; ++x) board.Row(y)[x] = (x + y) % 2 ? 0 : 200;
   ASSERT_TRUE(board.Save(folder.File("board.bmp"), kImageFormatBmp));
   const std::string boardProject = folder.File("board.orw");
-  WriteTextFile(boardProject, "[Version]\nNumber = 3.1\n[Main]\nBaseImage = board.bmp\ntype = 1\nLineWidth = 1\n"
-                              "DefaultLineWidth = 1\nWidth = 400\nHeight = 400\nBytes = 1\n[Compression]\nRate = 1.0\n");
+  WriteTextFile(boardProject,
+                "[Version]\nNumber = 3.1\n[Main]\nBaseImage = board.bmp\ntype = 1\nLineWidth = 1\n"
+                "DefaultLineWidth = 1\nWidth = 400\nHeight = 400\nBytes = 1\n[Compression]\nRate = 1.0\n");
   const CliRun run = Mask(boardProject, "board.raw", {"--select", "0", "10", "--mark", "1", "0"}, 1);
   EXPECT_EQ(run.errors, "Непредусмотренная ошибка.\n");
   EXPECT_FALSE(FileExists(folder.File("board.raw")));

@@ -1,6 +1,8 @@
 // Mask editing without a window: creating the mask, the brightness selection and
 // its growth, adding and removing with one undo, inverting, marking regions and
 // dropping marked or unmarked ones, and the four polygon tools.
+#include "project/mask_editing.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,7 +13,6 @@
 #include "layers/band_layer.h"
 #include "layers/layer_stack.h"
 #include "layers/region_labelling.h"
-#include "project/mask_editing.h"
 #include "project/mask_range_model.h"
 #include "project/region_marker.h"
 #include "project/workspace.h"
@@ -94,8 +95,8 @@ TEST_F(MaskEditingTest, RangeSelectsExactlyTheBrightnessesFromToAndOutsideTheRes
   ASSERT_NE(preview, nullptr);
   EXPECT_TRUE(preview->IsVisible());
   EXPECT_FALSE(preview->IsDeletable());
-  EXPECT_EQ(preview->Lookup()[kSelected], 0x0000FFu);       // blue
-  EXPECT_EQ(preview->Lookup()[kMarkedRegion], 0x808000u);   // olive
+  EXPECT_EQ(preview->Lookup()[kSelected], 0x0000FFu);      // blue
+  EXPECT_EQ(preview->Lookup()[kMarkedRegion], 0x808000u);  // olive
   EXPECT_EQ(preview->Lookup()[kNotSelected], 0u);
 
   ASSERT_EQ(BuildSelectionPreview(stack, {0, 10, true, false}), 0);
@@ -367,9 +368,11 @@ TEST_F(PolygonTest, VerticesOutsideTheImageAreClipped) {
   EXPECT_EQ(MaskAt(10, 10), kOutsideMask);
   ASSERT_EQ(model.Undo(), 0);
   // Around the whole image at absurd distances: everything, at once.
-  ASSERT_EQ(Draw(PolygonMode::kMask, {{-2000000000, -2000000000}, {2000000000, -2000000000},
-                                      {2000000000, 2000000000}, {-2000000000, 2000000000}}),
-            0);
+  ASSERT_EQ(
+      Draw(
+          PolygonMode::kMask,
+          {{-2000000000, -2000000000}, {2000000000, -2000000000}, {2000000000, 2000000000}, {-2000000000, 2000000000}}),
+      0);
   EXPECT_EQ(CountValue(Mask(), kInMask), 400);
   ASSERT_EQ(model.Undo(), 0);
   // Entirely outside: nothing.

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
-
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -100,8 +99,9 @@ class MaskDialogsTest : public ::testing::Test {
   // A double click ends a polyline: its first click adds the last vertex.
   void DoubleClickImage(int x, int y) {
     ClickImage(x, y);
-    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, WindowPoint(x, y), View().viewport()->mapToGlobal(WindowPoint(x, y)),
-                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, WindowPoint(x, y),
+                            View().viewport()->mapToGlobal(WindowPoint(x, y)), Qt::LeftButton, Qt::LeftButton,
+                            Qt::NoModifier);
     QCoreApplication::sendEvent(View().viewport(), &doubleClick);
     QTest::mouseRelease(View().viewport(), Qt::LeftButton, Qt::NoModifier, WindowPoint(x, y));
   }
@@ -187,10 +187,9 @@ TEST_F(MaskDialogsTest, MaskMadeFromSelectionMarkedRegionsAndAPolygonThenDeleted
   const int marked = CountValue(Preview(), kMarkedRegion);
   EXPECT_GT(marked, firstRegion);
   ASSERT_GT(CountValue(Preview(), kSelected), 0) << "a third region is needed";
-  EXPECT_EQ(ShownAt(second->x(), second->y()),
-            qRgb((128 + DemoImageLevel(second->x(), second->y(), kDemoWidth)) / 2,
-                 (128 + DemoImageLevel(second->x(), second->y(), kDemoWidth)) / 2,
-                 DemoImageLevel(second->x(), second->y(), kDemoWidth) / 2));
+  EXPECT_EQ(ShownAt(second->x(), second->y()), qRgb((128 + DemoImageLevel(second->x(), second->y(), kDemoWidth)) / 2,
+                                                    (128 + DemoImageLevel(second->x(), second->y(), kDemoWidth)) / 2,
+                                                    DemoImageLevel(second->x(), second->y(), kDemoWidth) / 2));
   Press(mark, "deleteUnmarkedButton");
   EXPECT_EQ(CountValue(Preview(), kSelected), marked);
   EXPECT_EQ(CountValue(Preview(), kMarkedRegion), 0);
@@ -410,10 +409,31 @@ TEST_F(MaskDialogsTest, TheDialogsAndTheBatchToolMakeByteIdenticalMasks) {
   std::string polygon;
   for (const QPoint& p : pentagon) polygon += std::to_string(p.x()) + "," + std::to_string(p.y()) + " ";
   CCliHost cliHost(stderr);
-  const std::vector<std::string> arguments = {
-      "mask", folder.File("demo.orw"), "-o", batch, "--select", "0", "100", "--grow", "--add", "--polygon", polygon,
-      "--mode", "mask", "--select", "150", "255", "--mark", std::to_string(first->x()), std::to_string(first->y()),
-      "--mark", std::to_string(second->x()), std::to_string(second->y()), "--delete-unmarked", "--remove", "--invert"};
+  const std::vector<std::string> arguments = {"mask",
+                                              folder.File("demo.orw"),
+                                              "-o",
+                                              batch,
+                                              "--select",
+                                              "0",
+                                              "100",
+                                              "--grow",
+                                              "--add",
+                                              "--polygon",
+                                              polygon,
+                                              "--mode",
+                                              "mask",
+                                              "--select",
+                                              "150",
+                                              "255",
+                                              "--mark",
+                                              std::to_string(first->x()),
+                                              std::to_string(first->y()),
+                                              "--mark",
+                                              std::to_string(second->x()),
+                                              std::to_string(second->y()),
+                                              "--delete-unmarked",
+                                              "--remove",
+                                              "--invert"};
   ASSERT_EQ(RunCli(arguments, cliHost, stdout, stderr), 0);
   const auto read = [](const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -458,10 +478,11 @@ TEST_F(MaskDialogsTest, DialogsShowTheProgramsTexts) {
   CMaskRange* dialog = Dialog();
   EXPECT_EQ(dialog->windowTitle(), "Создание маски");
   const std::vector<std::pair<const char*, const char*>> buttons{
-      {"showButton", "Показать"},        {"addButton", "Добавить в маску"}, {"removeButton", "Убрать из маски"},
-      {"undoButton", "UNDO"},             {"markButton", "Указать их"},      {"maskPolygonButton", "МАСКУ"},
+      {"showButton", "Показать"},           {"addButton", "Добавить в маску"},
+      {"removeButton", "Убрать из маски"},  {"undoButton", "UNDO"},
+      {"markButton", "Указать их"},         {"maskPolygonButton", "МАСКУ"},
       {"notMaskPolygonButton", "НЕ МАСКУ"}, {"erasePolygonButton", "Стереть в маске"},
-      {"outlinePolygonButton", "Обвести"}, {"exitButton", "ВЫЙТИ"}};
+      {"outlinePolygonButton", "Обвести"},  {"exitButton", "ВЫЙТИ"}};
   for (const auto& [name, text] : buttons) EXPECT_EQ(Button(dialog, name)->text().toStdString(), text);
   EXPECT_EQ(dialog->findChild<QCheckBox*>("growBox")->text(), "Включая границы");
   EXPECT_EQ(dialog->findChild<QCheckBox*>("outsideBox")->text(), "Вне диапазона");
