@@ -13,6 +13,7 @@
 #include "app/drawing_commands.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
+#include "app/mask_commands.h"
 #include "base/layer_names.h"
 #include "base/messages.h"
 #include "base/string_table.h"
@@ -618,13 +619,13 @@ constexpr CommandDef kCommands[] = {
     {kLineWidths, kLineWidths, nullptr, nullptr, EditLineWidths, LineWidthsState},
     {kCalculate, kCalculate, nullptr, nullptr, Nothing, Disabled},
     {kUnnamedCommand, 0, "", nullptr, Nothing, Disabled},
-    // Masks: open, save and use are here; the mask editor brings the rest.
+    // Masks: open, save and use are here; create, edit, invert and delete in mask_commands.
     {kOpenMask, kOpenMask, nullptr, nullptr, OpenMask, OpenMaskState},
-    {kCreateMask, kCreateMask, nullptr, nullptr, Nothing, Disabled},
-    {kEditMask, kEditMask, nullptr, nullptr, Nothing, Disabled},
-    {kInvertMask, kInvertMask, nullptr, nullptr, Nothing, Disabled},
+    {kCreateMask, kCreateMask, nullptr, nullptr, CreateMaskCommand, CreateMaskState},
+    {kEditMask, kEditMask, nullptr, nullptr, EditMaskCommand, EditMaskState},
+    {kInvertMask, kInvertMask, nullptr, nullptr, InvertMaskCommand, MaskExistsState},
     {kSaveMask, kSaveMask, nullptr, nullptr, SaveMask, MaskState},
-    {kDeleteMask, kDeleteMask, nullptr, nullptr, Nothing, Disabled},
+    {kDeleteMask, kDeleteMask, nullptr, nullptr, DeleteMaskCommand, MaskExistsState},
     {kUseMask, kUseMask, nullptr, nullptr, UseMask, MaskState},
     // Blocks: open and save are here; the blocks editor brings the rest.
     {kOpenBlocks, kOpenBlocks, nullptr, nullptr, OpenBlocks<1>, OpenBlocksState},

@@ -386,9 +386,9 @@ void CImageViewerView::keyReleaseEvent(QKeyEvent* event) {
       return;
     case Qt::Key_Escape:
       if (!tool_) return;
-      // A polyline in progress is dropped first; without one the tool closes. The
-      // scheme tool counts as drawing from "Рисовать" on, before any vertex.
-      if (lineDrawing_ && (vertices_.Count() > 0 || schemeDrawing_)) {
+      // A polyline in progress is dropped first; without one the tool closes. A
+      // polyline tool counts as drawing from its start button on, before any vertex.
+      if (lineDrawing_ && (vertices_.Count() > 0 || schemeDrawing_ || tool_->HasPolylineInProgress())) {
         tool_->CancelPolyline();
       } else {
         tool_->CloseTool();

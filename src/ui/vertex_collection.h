@@ -33,6 +33,9 @@ class CViewTool {
   virtual void CancelPolyline() {}
   // Enter: the tool is closed.
   virtual void CloseTool() {}
+  // A polyline tool that has started, even before its first vertex: Esc then
+  // cancels the polyline instead of closing the tool.
+  virtual bool HasPolylineInProgress() const { return false; }
 };
 
 // Vertices clicked within ten pixels of an edge move just outside the image, so
