@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "base/profile_text.h"
 #include "base/string_table.h"
+#include "cli/cli_blocks.h"
 #include "cli/cli_host.h"
 #include "cli/cli_options.h"
 #include "imaging/image.h"
@@ -33,6 +34,7 @@ void PrintUsage(std::FILE* errors) {
                "       linea-cli render PROJECT.orw -o OUT.png|.tif|.bmp [LAYER OPTIONS ...] [--zoom Z]"
                " [--describe OUT.txo]\n"
                "       linea-cli compress IMAGE --factor F -o OUT\n"
+               "%s"
                "       linea-cli --version | --formats\n"
                "layer options, built in the order given:\n"
                "  --stripes  --global-rose  --block-roses  --highlight\n"
@@ -44,7 +46,8 @@ void PrintUsage(std::FILE* errors) {
                "      [--rose --beams N --window N]\n"
                "  --isolines  --band FROM TO [--color RRGGBB]\n"
                "  --extremum max|min [--width N] [--range X] [--color RRGGBB]\n"
-               "  --hide NAME\n");
+               "  --hide NAME\n",
+               kBlocksUsage);
 }
 
 int Usage(std::FILE* errors, const std::string& problem) {
@@ -322,6 +325,7 @@ int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE*
     return Render(request, host, errors, timings);
   }
   if (command == "compress") return Compress(rest, host, errors);
+  if (command == "blocks") return RunBlocks(rest, host, errors);
   return Usage(errors, "unknown command " + command);
 }
 

@@ -162,11 +162,24 @@ void CBlocksEditing::DrawSegment(BlockPoint from, BlockPoint to) {
   const bool alongX = std::llabs(dx) >= std::llabs(dy);
   const std::int64_t steps = alongX ? std::llabs(dx) : std::llabs(dy);
   const int direction = (alongX ? dx : dy) < 0 ? -1 : 1;
-  for (std::int64_t i = 0; i < steps; ++i) {
+  // Only the steps whose main coordinate lies inside the layer can write, so a
+  // segment between far-away points costs no more than one across the image.
+  const std::int64_t start = alongX ? from.x : from.y;
+  const std::int64_t extent = alongX ? width : height;
+  std::int64_t first = 0, last = steps - 1;
+  if (direction > 0) {
+    first = std::max<std::int64_t>(first, -start);
+    last = std::min<std::int64_t>(last, extent - 1 - start);
+  } else {
+    first = std::max<std::int64_t>(first, start - (extent - 1));
+    last = std::min<std::int64_t>(last, start);
+  }
+  for (std::int64_t i = first; i <= last; ++i) {
     const std::int64_t offset = i * direction;
     // Integer division truncates towards zero, as the rule asks, and exactly.
-    const std::int64_t x = alongX ? from.x + offset : from.x + offset * dx / dy;
-    const std::int64_t y = alongX ? from.y + offset * dy / dx : from.y + offset;
+    // 128 bits: the product of two 33-bit spans does not fit in 64.
+    const std::int64_t x = alongX ? from.x + offset : from.x + std::int64_t(__int128(offset) * dx / dy);
+    const std::int64_t y = alongX ? from.y + std::int64_t(__int128(offset) * dy / dx) : from.y + offset;
     if (x < 0 || y < 0 || x >= width || y >= height) continue;
     image.Row(int(y))[x] = kBlockBorder;
   }

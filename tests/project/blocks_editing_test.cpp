@@ -130,6 +130,12 @@ TEST_F(BlocksEditingTest, SegmentsReachingOutsideAreClippedWithoutTouchingThePad
   editing.DrawSegment({-1, 1}, {5, 1});
   editing.DrawSegment({-40, -40}, {40, 40});
   editing.DrawSegment({2, -1000}, {2, 1000});
+  // Far-away ends cost no more than the pixels inside (this would take seconds otherwise).
+  editing.DrawSegment({-2000000000, 0}, {2000000000, 0});
+  editing.DrawSegment({4, 2000000000}, {4, -2000000000});
+  editing.DrawSegment({-2000000000, -2000000000}, {2000000000, 1999999999});
+  EXPECT_EQ(At(1, 0), 255);
+  EXPECT_EQ(At(4, 2), 255);
   const std::vector<std::uint8_t> bytes = Bytes();
   for (int y = 0; y < 3; ++y)
     for (int pad = 5; pad < 8; ++pad) EXPECT_EQ(bytes[std::size_t(y * 8 + pad)], 0);
