@@ -117,6 +117,7 @@ int CBlocksEditing::TakeUndoCopy() {
   undo_.swap(copy);
   undoWidth_ = image.GetWidth();
   undoHeight_ = image.GetHeight();
+  undoLayer_ = layer;
   return kBlocksDone;
 }
 
@@ -124,7 +125,7 @@ int CBlocksEditing::Undo() {
   CVectorLayer* layer = Layer();
   if (layer == nullptr) return kBlocksNoLayer;
   CImage& image = layer->Image();
-  if (undo_.empty() || undoWidth_ != image.GetWidth() || undoHeight_ != image.GetHeight() ||
+  if (undo_.empty() || layer != undoLayer_ || undoWidth_ != image.GetWidth() || undoHeight_ != image.GetHeight() ||
       undo_.size() != ImageBytes(image))
     return kBlocksNoUndo;
   std::copy(undo_.begin(), undo_.end(), image.GetBits());
@@ -135,6 +136,7 @@ int CBlocksEditing::Undo() {
 void CBlocksEditing::DropUndoCopy() {
   std::vector<std::uint8_t>().swap(undo_);
   undoWidth_ = undoHeight_ = 0;
+  undoLayer_ = nullptr;
 }
 
 int CBlocksEditing::BeginBorder() {

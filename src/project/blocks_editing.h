@@ -82,7 +82,7 @@ class CBlocksEditing {
   int TakeUndoCopy();
   bool HasUndoCopy() const { return !undo_.empty(); }
   // "UNDO": the layer takes the undo copy back (marked changed). kBlocksNoUndo when
-  // there is none or it was taken of a layer of another size.
+  // there is none or it was taken of another layer.
   int Undo();
   // Frees the undo copy.
   void DropUndoCopy();
@@ -122,6 +122,9 @@ class CBlocksEditing {
  private:
   CLayerStack& stack_;
   std::vector<std::uint8_t> undo_;  // the image's rows as stored, padding included
+  // The layer the copy was taken of, only compared: a copy never goes onto the
+  // blocks of a project opened since.
+  const CVectorLayer* undoLayer_ = nullptr;
   int undoWidth_ = 0;
   int undoHeight_ = 0;
   BlockPoint last_;
