@@ -51,14 +51,9 @@ CBlocksEdit::CBlocksEdit(CMainFrame& frame)
   });
 }
 
-CBlocksEdit::~CBlocksEdit() {
-  if (open_) {
-    // Destroyed with the frame while open: nothing may point at it any more.
-    if (frame_.View().ActiveTool() == this) frame_.View().SetActiveTool(nullptr);
-    frame_.ToolWindows().SetOpen(ToolWindow::kBlocksEdit, false);
-  }
-  delete ui_;
-}
+// Never touches the frame: an editor still open when the program ends is destroyed
+// with the frame's children, after the frame's own members and maybe the view.
+CBlocksEdit::~CBlocksEdit() { delete ui_; }
 
 void CBlocksEdit::Open() {
   open_ = true;
