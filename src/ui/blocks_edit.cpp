@@ -177,7 +177,8 @@ void CBlocksEdit::CheckBorders() {
 }
 
 void CBlocksEdit::StartMerge() {
-  if (drawing_ || merging_ || excluding_) return;
+  // Without a blocks layer there is nothing to pick.
+  if (drawing_ || merging_ || excluding_ || editing_.Layer() == nullptr) return;
   editing_.TakeUndoCopy();
   merging_ = true;
   firstPick_.reset();
@@ -188,7 +189,7 @@ void CBlocksEdit::StartMerge() {
 }
 
 void CBlocksEdit::StartExclude() {
-  if (drawing_ || merging_ || excluding_) return;
+  if (drawing_ || merging_ || excluding_ || editing_.Layer() == nullptr) return;
   excluding_ = true;
   frame_.View().SetActiveTool(this);
   hide();

@@ -350,5 +350,25 @@ TEST_F(BlocksEditorTest, EditorShowsItsOwnTexts) {
   EXPECT_EQ(Frame().ExcludeHelp().windowTitle().toStdString(), "Не учитывать блок");
 }
 
+TEST_F(BlocksEditorTest, BlocksDeletedUnderTheOpenEditorAreNeverTouched) {
+  Choose(kCreateBlocks);
+  ASSERT_NE(Editor(), nullptr);
+  host.messageAnswers.push_back(MessageAnswer::No);
+  Choose(kDeleteBlocks);
+  ASSERT_EQ(Blocks(), nullptr);
+  const std::size_t messages = host.messages.size();
+  Press("bordersButton");
+  EXPECT_FALSE(View().IsLineDrawing());
+  Press("mergeButton");
+  EXPECT_FALSE(Editor()->IsMerging());
+  Press("excludeButton");
+  EXPECT_FALSE(Editor()->IsExcluding());
+  Press("undoButton");
+  EXPECT_TRUE(Editor()->isVisible());
+  EXPECT_EQ(host.messages.size(), messages) << "nothing to do, nothing to say";
+  Press("stopButton");
+  EXPECT_TRUE(Enabled(kCreateBlocks));
+}
+
 }  // namespace
 }  // namespace linea
