@@ -370,5 +370,24 @@ TEST_F(BlocksEditorTest, BlocksDeletedUnderTheOpenEditorAreNeverTouched) {
   EXPECT_TRUE(Enabled(kCreateBlocks));
 }
 
+TEST_F(BlocksEditorTest, ALongPolylineIsWrittenWithoutGapsAcrossTheBatches) {
+  Choose(kCreateBlocks);
+  AutoBox()->setChecked(false);
+  Press("bordersButton");
+  // 30 vertices: the view hands them over in batches while the line grows.
+  std::vector<QPoint> zigzag;
+  for (int i = 0; i < 30; ++i) zigzag.push_back(QPoint(20 + 14 * i, i % 2 ? 60 : 120));
+  for (std::size_t i = 0; i + 1 < zigzag.size(); ++i) ClickImage(zigzag[i].x(), zigzag[i].y());
+  EXPECT_NE(Values(), std::set<int>{0}) << "written as the view hands the vertices over";
+  DoubleClickImage(zigzag.back().x(), zigzag.back().y());
+  for (std::size_t i = 0; i + 1 < zigzag.size(); ++i) {
+    const QPoint a = zigzag[i], b = zigzag[i + 1];
+    // The start of every segment and a pixel halfway along it.
+    EXPECT_EQ(At(a.x(), a.y()), 255) << i;
+    const int dy = b.y() - a.y(), offset = dy / 2;
+    EXPECT_EQ(At(a.x() + offset * (b.x() - a.x()) / dy, a.y() + offset), 255) << i;
+  }
+}
+
 }  // namespace
 }  // namespace linea
