@@ -11,6 +11,7 @@
 
 #include "app/combination_commands.h"
 #include "app/drawing_commands.h"
+#include "app/blocks_commands.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "app/mask_commands.h"
@@ -627,14 +628,14 @@ constexpr CommandDef kCommands[] = {
     {kSaveMask, kSaveMask, nullptr, nullptr, SaveMask, MaskState},
     {kDeleteMask, kDeleteMask, nullptr, nullptr, DeleteMaskCommand, MaskExistsState},
     {kUseMask, kUseMask, nullptr, nullptr, UseMask, MaskState},
-    // Blocks: open and save are here; the blocks editor brings the rest.
+    // Blocks: open and save are here; create, edit and delete in blocks_commands.
     {kOpenBlocks, kOpenBlocks, nullptr, nullptr, OpenBlocks<1>, OpenBlocksState},
     {kOpenBorders, kOpenBorders, nullptr, nullptr, OpenBlocks<2>, OpenBlocksState},
     {kOpenSavedBlocks, kOpenSavedBlocks, nullptr, nullptr, OpenBlocks<0>, OpenBlocksState},
-    {kCreateBlocks, kCreateBlocks, nullptr, nullptr, Nothing, Disabled},
-    {kEditBlocks, kEditBlocks, nullptr, nullptr, Nothing, Disabled},
+    {kCreateBlocks, kCreateBlocks, nullptr, nullptr, CreateBlocksCommand, CreateBlocksState},
+    {kEditBlocks, kEditBlocks, nullptr, nullptr, EditBlocksCommand, EditBlocksState},
     {kSaveBlocks, kSaveBlocks, nullptr, nullptr, SaveBlocks, BlocksState},
-    {kDeleteBlocks, kDeleteBlocks, nullptr, nullptr, Nothing, Disabled},
+    {kDeleteBlocks, kDeleteBlocks, nullptr, nullptr, DeleteBlocksCommand, DeleteBlocksState},
     // Calculation panels
     {kCalcPanel, kCalcPanel, nullptr, ":/icons/calc_panel.xpm", ToggleCalcPanel, CalcPanelState, true},
     {kCombinePanel, kCombinePanel, nullptr, ":/icons/combine_panel.xpm", ToggleCombinePanel, CombinePanelState, true},

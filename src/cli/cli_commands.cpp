@@ -11,6 +11,7 @@
 #include "base/profile_text.h"
 #include "base/string_table.h"
 #include "cli/cli_draw.h"
+#include "cli/cli_blocks.h"
 #include "cli/cli_host.h"
 #include "cli/cli_mask.h"
 #include "cli/cli_options.h"
@@ -38,6 +39,7 @@ void PrintUsage(std::FILE* errors) {
   // One line (or two) for each editing or export subcommand.
   std::fputs(kDrawUsage, errors);
   std::fputs(kMaskUsageLine, errors);
+  std::fputs(kBlocksUsage, errors);
   std::fputs("       linea-cli --version | --formats\n"
              "layer options, built in the order given:\n"
              "  --stripes  --global-rose  --block-roses  --highlight\n"
@@ -332,6 +334,7 @@ int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE*
   if (command == "compress") return Compress(rest, host, errors);
   if (command == "draw") return RunDraw(rest, host, out, errors);
   if (command == "mask") return RunMaskCommand(rest, host, errors);
+  if (command == "blocks") return RunBlocks(rest, host, errors);
   return Usage(errors, "unknown command " + command);
 }
 

@@ -315,6 +315,8 @@ void CImageViewerView::mouseReleaseEvent(QMouseEvent* event) {
       polyline_.pop_back();
       rubberBandShown_ = false;
       viewport()->update();
+    } else if (!lineDrawing_ && tool_ && tool_->DropPick()) {
+      viewport()->update();
     }
     return;
   }
@@ -391,7 +393,7 @@ void CImageViewerView::keyReleaseEvent(QKeyEvent* event) {
       if (lineDrawing_ && (vertices_.Count() > 0 || schemeDrawing_ || tool_->HasPolylineInProgress())) {
         tool_->CancelPolyline();
       } else {
-        tool_->CloseTool();
+        tool_->CancelTool();
       }
       EndLineDrawing();
       RepaintAll();
