@@ -11,6 +11,7 @@
 
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
+#include "app/palette_commands.h"
 #include "base/layer_names.h"
 #include "base/messages.h"
 #include "base/string_table.h"
@@ -640,7 +641,7 @@ constexpr CommandDef kCommands[] = {
     {kFitToWindow, kFitToWindow, nullptr, ":/icons/zoom_fit.xpm", FitToWindow, ZoomState},
     {kDisplayFailure, 0, "", nullptr, DisplayFailure, Always},
     // Operations: the palette, field addition and drawing tools come with their dialogs.
-    {kPalette, 0, "Палитра", nullptr, Nothing, Disabled},
+    {kPalette, 0, "Палитра", nullptr, EditDefaultPalette, Always},
     {kCompress, 0, "Сжать", nullptr, Compress, CompressState},
     {kAddFields, kAddFields, nullptr, nullptr, Nothing, Disabled},
     {kDrawing, kDrawing, nullptr, nullptr, Nothing, Disabled},
@@ -672,12 +673,12 @@ constexpr CommandDef kCommands[] = {
     // The layers bar's context menu. Palettes, isolines and colour bands come with
     // their dialogs; drawings have no colour or width of their own to change.
     {kLayerDelete, kLayerDelete, nullptr, nullptr, DeleteLayer, DeleteLayerState},
-    {kLayerPalette, kLayerPalette, nullptr, nullptr, Nothing, Disabled},
+    {kLayerPalette, kLayerPalette, nullptr, nullptr, EditLayerPalette, ClassMapSelectedState},
     {kLayerGreyPalette, kLayerGreyPalette, nullptr, nullptr, GreyPalette, GreyPaletteState},
     {kLayerChangeColor, kLayerChangeColor, nullptr, nullptr, ChangeColor, ChangeColorState},
     {kLayerChangeWidth, 0, "Изменить Ширину", nullptr, Nothing, Disabled},
-    {kLayerIsolines, 0, "Изолинии", nullptr, Nothing, Disabled},
-    {kLayerColorBand, kLayerColorBand, nullptr, nullptr, Nothing, Disabled},
+    {kLayerIsolines, 0, "Изолинии", nullptr, ShowLayerIsolines, ClassMapSelectedState},
+    {kLayerColorBand, kLayerColorBand, nullptr, nullptr, ShowLayerColorBand, ClassMapSelectedState},
     {kLayerDrawLast, kLayerDrawLast, nullptr, nullptr, DrawLast, DrawLastState},
     {kLayerReplaceStripes, kLayerReplaceStripes, nullptr, nullptr, ReplaceStripesCommand, ReplaceStripesState},
 };
@@ -826,6 +827,8 @@ void CCommandTable::Install(CMainFrame& frame) {
     ShowLineamentsFromPanel(app_, newLayer);
     UpdateCommandStates();
   });
+  connect(&frame.RosesBar(), &CRosesParamBar::colourRequested, this, [this] { ChooseRoseMapColour(app_); });
+  connect(&frame.LineamentsBar(), &CLineamentsParamBar::colourRequested, this, [this] { ChooseLineamentColour(app_); });
 
   CRosesCombineDlg& combineBar = frame.CombineBar();
   connect(&combineBar, &CRosesCombineDlg::addRequested, this, [this] {
