@@ -10,8 +10,6 @@
 namespace linea {
 namespace {
 
-std::string ValueText(double value) { return FormatText("%.7g", value); }
-
 // Truncation towards zero that cannot overflow an int.
 int Truncated(double value) {
   if (!(value == value)) return 0;
@@ -27,9 +25,10 @@ std::string StepValueRangeText(const CRasterLayer& map, int step) {
   const int first = step == 0 ? 1 : map.stepBoundaries[std::size_t(step) - 1] + 1;
   const int last = std::min<int>(map.stepBoundaries[std::size_t(step)], map.classes);
   if (first > last) return {};
-  const double low = map.From + (first - 1) * map.classWidth;
-  const double high = last >= map.classes ? double(map.To) : map.From + last * map.classWidth;
-  return ValueText(low) + " - " + ValueText(high);
+  // Whole values, cut as the colour band's description cuts them.
+  const int low = map.From + Truncated((first - 1) * map.classWidth);
+  const int high = last >= map.classes ? map.To : map.From + Truncated(last * map.classWidth);
+  return FormatText("%d - %d", low, high);
 }
 
 std::string BandValueRangeText(const CColorBandLayer& band) {

@@ -18,8 +18,9 @@ class CLayer;
 class CRasterLayer;
 
 // The values step `step` of `map` covers, "low - high": a class c spans the values
-// From + (c - 1) * class width up to From + c * class width, and the last class
-// ends at To. "" for a map without a class width, or a step without classes.
+// From + (c - 1) * class width up to From + c * class width (cut to whole values),
+// and the last class ends at To. "" for a map without a class width, or a step
+// without classes.
 std::string StepValueRangeText(const CRasterLayer& map, int step);
 // The values of a colour band, as its description names them; "" for an extremum
 // band or a mask, whose classes carry no values.

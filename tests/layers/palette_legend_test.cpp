@@ -55,6 +55,9 @@ TEST(PaletteLegend, WideClassesAndMapsWithoutValues) {
   map->stepBoundaries = {127, 255};
   EXPECT_EQ(StepValueRangeText(*map, 0), "100 - 354");
   EXPECT_EQ(StepValueRangeText(*map, 1), "354 - 608");
+  // Fractional boundaries are cut to whole values.
+  map->classWidth = 1.386;
+  EXPECT_EQ(StepValueRangeText(*map, 0), "100 - 276");  // 100 + trunc(127 * 1.386 = 176.02)
   // A step beyond the classes (more steps than classes) covers nothing.
   map->classes = 2;
   map->stepBoundaries = {127, 255};
