@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QImage>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +18,8 @@
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "base/field_kinds.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_host.h"
 #include "demo_project.h"
 #include "imaging/image.h"
 #include "layers/band_layer.h"
@@ -381,7 +384,7 @@ TEST_F(PaletteDialogsTest, ColourBandDialogSwitchesAndChecksInOrder) {
   EXPECT_EQ(Ws().layerStack.LayerCount(), layers);
 }
 
-TEST_F(PaletteDialogsTest, IsolinesAndBandFromTheMenuDrawWhatTheBatchToolDraws) {
+TEST_F(PaletteDialogsTest, IsolinesAndBandFromTheMenuEqualTheWorkspacesOwnAndTheLegendNamesTheBand) {
   Start();
   ASSERT_NE(ShowMap(), nullptr);
   SelectMap();
@@ -446,6 +449,62 @@ TEST_F(PaletteDialogsTest, IsolinesAndBandFromTheMenuDrawWhatTheBatchToolDraws) 
     }
   EXPECT_EQ(differing, 0);
   EXPECT_GT(green, 0);
+}
+
+TEST_F(PaletteDialogsTest, TheWindowsMapIsolinesAndBandMatchTheBatchToolsRender) {
+  Start();
+  // Window roses saved with the project, so that the batch tool reads the same;
+  // a density map over the full range, as "--map density --scaling auto" makes it.
+  AddWindowRoses(Ws().results);
+  ASSERT_EQ(Ws().SaveProject(project), 0);
+  Ws().UpdateCalcPanel();
+  Choose(32775);
+  Frame().RosesBar().KindList()->setCurrentIndex(0);
+  Frame().RosesBar().ScalingRadio(kScalingAuto)->setChecked(true);
+  QTest::mouseClick(Frame().RosesBar().ShowButton(), Qt::LeftButton);
+  ASSERT_TRUE(host.messages.empty()) << host.messages.front().text;
+  ASSERT_NE(SelectMap(), nullptr);
+  host.layerNames.push_back(std::string("Розы 0_"));
+  Choose(32850);
+  SelectMap();
+  std::int32_t bandFrom = 0, bandTo = 0;
+  host.colours.push_back(kGreen);
+  host.dialogSteps.push_back([&](QDialog& dialog) {
+    auto& band = dynamic_cast<CColorBand&>(dialog);
+    band.findChild<QPushButton*>("colourButton")->click();
+    bandFrom = band.Values().from;
+    bandTo = band.Values().to;
+    dialog.accept();
+  });
+  host.layerNames.push_back(std::string("Розы 0#"));
+  Choose(32852);
+  ASSERT_NE(Layer("Розы 0_"), nullptr);
+  ASSERT_NE(Layer("Розы 0#"), nullptr);
+
+  const std::string png = folder.File("render.png");
+  CCliHost batchHost;  // names layers as proposed, as the batch tool does
+  ASSERT_EQ(RunCli({"render", project, "-o", png, "--map", "density", "--scaling", "auto", "--isolines", "--band",
+                    std::to_string(bandFrom), std::to_string(bandTo), "--color", "00FF00", "--describe", folder.File("d.txo")},
+                   batchHost, stdout, stderr),
+            0);
+  QImage rendered(QString::fromStdString(png));
+  ASSERT_FALSE(rendered.isNull());
+  const CImage& shown = Composed();
+  ASSERT_EQ(rendered.width(), shown.GetWidth());
+  ASSERT_EQ(rendered.height(), shown.GetHeight());
+  int differing = 0;
+  for (int y = 0; y < shown.GetHeight(); ++y)
+    for (int x = 0; x < shown.GetWidth(); ++x) {
+      const QRgb pixel = rendered.pixel(x, y);
+      if (MakeColor(std::uint8_t(qRed(pixel)), std::uint8_t(qGreen(pixel)), std::uint8_t(qBlue(pixel))) !=
+          shown.GetColorFromPixel(x, y))
+        ++differing;
+    }
+  EXPECT_EQ(differing, 0);
+  // Both layers are in the batch tool's picture too, as its description lists them.
+  const std::string described = ReadTextFile(folder.File("d.txo"));
+  EXPECT_NE(described.find(Layer("Розы 0_")->GetDescription()), std::string::npos) << described;
+  EXPECT_NE(described.find(Layer("Розы 0#")->GetDescription()), std::string::npos) << described;
 }
 
 TEST_F(PaletteDialogsTest, ChosenPanelColoursDrawTheNextLayersAndAreSavedWithTheProject) {
