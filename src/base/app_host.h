@@ -38,6 +38,16 @@ struct PalettePanelContents {
   int count = 0;
   std::vector<int> indices;
   std::vector<std::uint8_t> red, green, blue;  // 256 entries each
+  // Beside swatch i, the values its step covers ("" when the map has no values).
+  std::vector<std::string> ranges;
+  // The visible colour bands: their colour (0x00BBGGRR) and the values they show.
+  struct Band {
+    std::uint32_t colour = 0;
+    std::string range;
+    bool operator==(const Band&) const = default;
+  };
+  std::vector<Band> bands;
+  bool operator==(const PalettePanelContents&) const = default;
 };
 
 class CAppHost {

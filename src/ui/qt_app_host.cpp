@@ -195,9 +195,7 @@ void CQtAppHost::ShowPalettePanel(const PalettePanelContents& contents) {
   if (!frame_) return;
   CPalleteShow& panel = frame_->PaletteShow();
   panel.SetContents(contents);
-  // Hidden and shown again, so that it comes up with the new colours.
-  panel.hide();
-  panel.show();
+  if (panel.isHidden()) panel.show();
   emit frame_->stateChanged();
 }
 
