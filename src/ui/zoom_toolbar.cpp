@@ -27,8 +27,11 @@ CZoomBox::CZoomBox(QWidget* parent) : QComboBox(parent) {
 }
 
 void CZoomBox::showPopup() {
-  listOpen_ = true;
+  // Opening the list takes the focus from the typed text, which the box reports as
+  // "activated" while the list opens: only what comes after is a pick.
+  listOpen_ = false;
   QComboBox::showPopup();
+  listOpen_ = true;
 }
 
 void CZoomBox::hidePopup() {

@@ -322,9 +322,11 @@ TEST_F(MainWindowTest, TypedZoomIsTakenAndBadTextsAreRefusedWithTheirMessage) {
   EXPECT_DOUBLE_EQ(View().Zoom(), 0.2);
   EXPECT_EQ(ZoomBoxText().toStdString(), "20 %");
   TypeZoom(QStringLiteral("150"));
+  EXPECT_DOUBLE_EQ(View().Zoom(), 1.5);
 
   // Picking from the list works the same; leaving the box does not zoom.
   CZoomBox* box = Frame().ZoomToolBar().ZoomBox();
+  // The list opened right after typing, while the box still has the focus.
   box->showPopup();
   box->view()->setCurrentIndex(box->model()->index(box->findText(QStringLiteral("50 %")), 0));
   QTest::keyClick(box->view(), Qt::Key_Return);
