@@ -1,5 +1,6 @@
 #include "ui/status_readout.h"
 
+#include <QEnterEvent>
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -121,8 +122,10 @@ QString CStatusReadout::ValueText() const { return value_->text(); }
 
 bool CStatusReadout::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_.viewport()) {
-    if (event->type() == QEvent::MouseMove) {
-      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    auto* pointer = dynamic_cast<QSinglePointEvent*>(event);
+    if (pointer && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)) {
+      // Enter too: a window that opens under a still mouse reads out at once.
+      const QPoint at = pointer->position().toPoint();
       ShowAt(at.x(), at.y());
     } else if (event->type() == QEvent::Leave) {
       Clear();
