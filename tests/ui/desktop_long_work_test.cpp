@@ -123,8 +123,8 @@ TEST_F(DesktopWindowTest, TitleCarriesTheModifiedMarkUntilTheProjectIsSaved) {
 
 // Run by hand under a real X server (Xvfb), with LINEA_SCREENSHOT_DIR naming the
 // folder and LINEA_DTM_PROJECT the elevation-model demo:
-//   QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1400x900x24" build/tests/ui/linea_ui_tests \
-//     --gtest_also_run_disabled_tests --gtest_filter='*DISABLED_Screenshot*'
+//   QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1400x900x24" build/tests/ui/linea_ui_tests
+//     --gtest_also_run_disabled_tests --gtest_filter='*DISABLED_Screenshot*'   (one line)
 TEST_F(DesktopWindowTest, DISABLED_ScreenshotsOfTheRussianFileDialogAndTheStatusBar) {
   const QString where = qEnvironmentVariable("LINEA_SCREENSHOT_DIR");
   const std::string dtm = qEnvironmentVariable("LINEA_DTM_PROJECT").toStdString();
