@@ -318,6 +318,28 @@ TEST_F(DesktopWindowTest, DroppedImageIsOpenedAsTheKindTheUserChooses) {
   EXPECT_EQ(ClassifyDroppedFile("noextension"), DroppedFileKind::None);
 }
 
+TEST(DropOpener, TheKindQuestionOffersTheFourOpenCommands) {
+  // The real question: the user picks the second kind, then cancels a second asking.
+  QStringList offered;
+  QString label;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    offered = dialog->comboBoxItems();
+    label = dialog->labelText();
+    dialog->setTextValue(offered.value(1));
+    dialog->accept();
+  });
+  EXPECT_EQ(AskImageOpenCommand(nullptr, "/data/relief.tif"), std::optional<int>(32776));
+  EXPECT_EQ(offered, (QStringList{QStringLiteral("Открыть Полутоновое..."), QStringLiteral("Открыть ЦМР..."),
+                                  QStringLiteral("Открыть Схему..."), QStringLiteral("Открыть растр для просмотра ...")}));
+  EXPECT_EQ(label, QStringLiteral("Открыть relief.tif как:"));
+  QTimer::singleShot(0, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+  });
+  EXPECT_EQ(AskImageOpenCommand(nullptr, "/data/relief.tif"), std::nullopt);
+}
+
 // ---- Qt's own texts and the dialogs' widths ------------------------------------------
 
 TEST(QtTranslations, StandardButtonsSpeakRussianWhileInstalled) {
