@@ -12,6 +12,7 @@
 #include "app/combination_commands.h"
 #include "app/drawing_commands.h"
 #include "app/blocks_commands.h"
+#include "app/command_status.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "app/mask_commands.h"
@@ -134,6 +135,7 @@ void Nothing(CImageViewerApp&) {}
 
 std::optional<ChosenFile> AskOpen(CImageViewerApp& app, const std::string& filter, const std::string& extension,
                                   const std::string& folderKey) {
+  if (auto dropped = app.Host().TakePresetOpenFile()) return dropped;
   FileDialogRequest request;
   request.filter = filter;
   request.defaultExtension = extension;
@@ -736,6 +738,7 @@ void CCommandTable::Install(CMainFrame& frame) {
     if (!shortcut.empty()) action->setShortcut(QKeySequence(QString::fromStdString(shortcut)));
     if (command.icon) action->setIcon(QIcon(QString::fromLatin1(command.icon)));
     action->setCheckable(command.checkable);
+    action->setStatusTip(QString::fromStdString(CommandStatusText(command)));
     const int id = command.id;
     connect(action, &QAction::triggered, this, [this, id] { Run(id); });
     // Shortcuts work wherever the focus is in the window, menus open or not.

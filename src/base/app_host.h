@@ -16,6 +16,7 @@ struct ImageSizeAnswer {
   int width = 0;
   int height = 0;
   int bytesPerSample = 1;
+  bool cancelled = false;  // the user closed the prompt with Cancel: nothing is opened
 };
 
 // What the calculation panel is to show, as the workspace sees it. The panel

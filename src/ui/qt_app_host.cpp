@@ -82,7 +82,7 @@ std::optional<std::string> CQtAppHost::RunLayerNameDialog(const std::string& pro
 
 ImageSizeAnswer CQtAppHost::RunImageSizeDialog(const ImageSizeAnswer& proposal) {
   CImageSizeDialog dialog(DialogParent(), proposal);
-  dialog.exec();  // whatever closed it, the edits are taken
+  dialog.exec();  // Cancel or Esc opens nothing; OK takes the edits
   return dialog.Answer();
 }
 
