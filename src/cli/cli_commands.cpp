@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "base/profile_text.h"
 #include "base/string_table.h"
+#include "cli/cli_export.h"
 #include "cli/cli_host.h"
 #include "cli/cli_options.h"
 #include "imaging/image.h"
@@ -33,6 +34,8 @@ void PrintUsage(std::FILE* errors) {
                "       linea-cli render PROJECT.orw -o OUT.png|.tif|.bmp [LAYER OPTIONS ...] [--zoom Z]"
                " [--describe OUT.txo]\n"
                "       linea-cli compress IMAGE --factor F -o OUT\n"
+               "       linea-cli export PROJECT.orw -o OUT.tif|.png|.jpg|.gpkg|.geojson|.shp [LAYER OPTIONS ...]"
+               " [--layer NAME]\n"
                "       linea-cli --version | --formats\n"
                "layer options, built in the order given:\n"
                "  --stripes  --global-rose  --block-roses  --highlight\n"
@@ -223,8 +226,8 @@ int Render(const RenderRequest& request, CAppHost& host, std::FILE* errors, bool
     return kReported;
   }
   const std::string world = WorldFileText(workspace.saveSettings, request.zoom);
-  if (!world.empty() && WriteFileAtomically(WorldFilePath(request.output), world) != 0) {
-    ShowError(host, LoadText(kCannotWriteFile), WorldFilePath(request.output));
+  if (!world.empty() && WriteFileAtomically(ExportWorldFilePath(request.output), world) != 0) {
+    ShowError(host, LoadText(kCannotWriteFile), ExportWorldFilePath(request.output));
     return kReported;
   }
   if (!request.description.empty() && !WriteDescription(stack, request.description)) {
@@ -277,6 +280,14 @@ int Compress(const std::vector<std::string>& arguments, CAppHost& host, std::FIL
 
 }  // namespace
 
+int BuildRenderLayers(const RenderRequest& request, CWorkspace& workspace, CAppHost& host, std::FILE* errors) {
+  if (!workspace.LoadProject(request.project)) return kReported;
+  int mapsBuilt = 0, lineamentMapsBuilt = 0;
+  for (const RenderStep& step : request.steps)
+    if (int code = BuildStep(step, workspace, mapsBuilt, lineamentMapsBuilt, errors)) return code;
+  return 0;
+}
+
 bool ScaleNearest(const CImage& source, double zoom, CImage& target) {
   const double w = std::trunc(source.GetWidth() * zoom), h = std::trunc(source.GetHeight() * zoom);
   if (!(w >= 1 && h >= 1 && w <= 32767 && h <= 32767)) return false;
@@ -295,10 +306,8 @@ bool ScaleNearest(const CImage& source, double zoom, CImage& target) {
 }
 
 std::string WorldFileText(const CSaveSettings& s, double zoom) {
-  if (s.upperLeftX == 0 && s.upperLeftY == 0 && s.lowerRightX == 0 && s.lowerRightY == 0) return {};
-  if (!(zoom > 0)) return {};
-  return FormatText("%.10f\n0.0000000000\n0.0000000000\n%.10f\n%.10f\n%.10f\n", s.resolutionX / zoom,
-                    s.resolutionY / zoom, s.upperLeftX, s.upperLeftY);
+  if (!HasGeoreference(s) || !(zoom > 0)) return {};
+  return WorldFileText(GeoTransformOf(GeoreferenceOfSettings(s)), zoom);
 }
 
 int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE* out, std::FILE* errors) {
@@ -322,6 +331,7 @@ int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE*
     return Render(request, host, errors, timings);
   }
   if (command == "compress") return Compress(rest, host, errors);
+  if (command == "export") return Export(rest, host, errors);
   return Usage(errors, "unknown command " + command);
 }
 
