@@ -23,6 +23,9 @@ namespace {
 
 using geo_detail::CGdalErrorCapture;
 
+// Deflate packs at most about 1032 bytes into one; no stored raster is denser.
+constexpr std::uint64_t kMaxCompressionRatio = 2048;
+
 struct DatasetCloser {
   void operator()(void* dataset) const {
     if (dataset) GDALClose(static_cast<GDALDatasetH>(dataset));
@@ -77,6 +80,19 @@ GeoReadResult ReadRasterBand(const std::string& path, int band, RasterBandData& 
   data.bitsPerSample = GDALGetDataTypeSizeBits(type);
   data.integerSamples = GDALDataTypeIsInteger(type) != 0;
   data.isUnsigned16 = type == GDT_UInt16;
+  const GDALColorInterp interpretation = GDALGetRasterColorInterpretation(bandHandle);
+  data.colourBand = interpretation == GCI_PaletteIndex || interpretation == GCI_RedBand ||
+                    interpretation == GCI_GreenBand || interpretation == GCI_BlueBand ||
+                    interpretation == GCI_AlphaBand;
+  // A header may claim far more cells than its file could hold under any compression;
+  // such a claim must not decide the allocation.
+  const std::uint64_t claimed = std::uint64_t(width) * std::uint64_t(height) * std::uint64_t(data.bitsPerSample / 8);
+  std::error_code sizeError;
+  const std::uint64_t fileBytes = std::filesystem::file_size(std::filesystem::path(native), sizeError);
+  if (sizeError || claimed / kMaxCompressionRatio > fileBytes + (std::uint64_t(1) << 16)) {
+    reason = "the file is too short for its size";
+    return GeoReadResult::Unsupported;
+  }
   int hasNodata = 0;
   const double nodata = GDALGetRasterNoDataValue(bandHandle, &hasNodata);
   data.hasNodata = hasNodata != 0;

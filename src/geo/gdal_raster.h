@@ -28,6 +28,7 @@ struct RasterBandData {
   int bitsPerSample = 0;      // of the stored type: 8, 16, 32 or 64
   bool integerSamples = true;
   bool isUnsigned16 = false;  // UInt16: taken as they are, like 16-bit raw files
+  bool colourBand = false;    // a palette index or a colour channel of a picture, no measurement
   bool hasNodata = false;
   double nodata = 0;
   std::vector<double> samples;

@@ -177,6 +177,16 @@ bool IsGdalOnlyPath(const std::string& path) {
          HasExtension(path, ".asc") || HasExtension(path, ".bil") || HasExtension(path, ".vrt");
 }
 
+// Whether GDAL reads a raster our own codecs refused. Not for the formats whose every
+// useful variant the codecs read: GDAL would take a truncated JPEG or PNG with a
+// warning and show whatever it got. TIFF files may hold 16-bit, 32-bit or floating
+// samples that only GDAL reads.
+bool GdalMayRead(const std::string& path) {
+  for (const char* own : {".jpg", ".jif", ".jpeg", ".gif", ".png", ".bmp", ".pcx", ".tga"})
+    if (HasExtension(path, own)) return false;
+  return true;
+}
+
 // Grey levels of a band read by GDAL: 8-bit samples as they are, UInt16 reduced like
 // the samples of a 16-bit raw file, anything else spread over 16 bits first.
 bool GrayOfBand(const RasterBandData& band, std::vector<std::uint8_t>& gray) {
@@ -237,6 +247,10 @@ int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int
     RasterBandData band;
     std::string reason;
     const GeoReadResult result = ReadRasterBand(path, 1, band, reason);
+    if (result == GeoReadResult::Ok && band.colourBand) {
+      Fail(host);  // a picture's colours are no heights
+      return 1;
+    }
     if (result == GeoReadResult::Ok) {
       if (!TryResize(model.heights16, band.samples.size())) {
         Fail(host, kOutOfMemory);
@@ -438,7 +452,11 @@ int ReadOverlay(CAppHost& host, const std::string& path, CBitmapLayer& layer, Pr
     }
     return 0;
   }
-  if (!layer.Load(ToNativePath(path))) return ReadGdalOverlay(host, path, layer, project, rules);
+  if (!layer.Load(ToNativePath(path))) {
+    if (GdalMayRead(path)) return ReadGdalOverlay(host, path, layer, project, rules);
+    Fail(host);
+    return 1;
+  }
   if (!MatchesProject(layer.GetWidth(), layer.GetHeight(), project)) {
     Fail(host, kSizeMismatchProject);
     return 1;
@@ -574,7 +592,8 @@ std::string RasterOpenFilter() {
 }
 
 std::string ElevationModelOpenFilter() {
-  return "All supported formats (*.raw,*.grd)|*.raw; *.grd|Raw data (*.raw)|*.raw|Grid ASCII data (*.grd)|*.grd|" +
+  return "All supported formats (*.raw,*.grd,*.tif,*.tiff,*.hgt)|*.raw; *.grd; *.tif; *.tiff; *.hgt|"
+         "Raw data (*.raw)|*.raw|Grid ASCII data (*.grd)|*.grd|" +
          std::string(kAllGdalRastersFilter) + "|";
 }
 
@@ -758,6 +777,9 @@ int OpenBaseImage(CAppHost& host, const std::string& path, CLayerStack& stack, c
       info.height = std::uint32_t(layer->GetHeight());
       info.bytesPerPixel = 1;
       ReadImageGeoreference(path, layer->GetWidth(), layer->GetHeight(), info.georeference);
+    } else if (!GdalMayRead(path)) {
+      Fail(host);
+      return 1;
     } else if (int code = OpenGdalPicture(host, path, *layer, palette, info)) {
       return code;
     }
