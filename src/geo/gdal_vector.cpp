@@ -94,9 +94,12 @@ bool SetValue(OGRFeatureH feature, int index, const VectorValue& value) {
   return true;
 }
 
-int WriteTable(GDALDatasetH dataset, const VectorTable& table, OGRSpatialReferenceH srs, CGdalErrorCapture& capture,
-               std::string& reason) {
-  OGRLayerH layer = GDALDatasetCreateLayer(dataset, table.name.c_str(), srs, wkbLineString, nullptr);
+int WriteTable(GDALDatasetH dataset, const VectorTable& table, OGRSpatialReferenceH srs, bool shapefile,
+               CGdalErrorCapture& capture, std::string& reason) {
+  // Shapefile attributes are in the DBF's code page unless told: names are Cyrillic.
+  const char* const options[] = {"ENCODING=UTF-8", nullptr};
+  OGRLayerH layer = GDALDatasetCreateLayer(dataset, table.name.c_str(), srs, wkbLineString,
+                                           shapefile ? const_cast<char**>(options) : nullptr);
   if (!layer) {
     reason = capture.Reason("cannot create the table " + table.name);
     return kErrorCannotWrite;
@@ -177,7 +180,8 @@ int WriteVectorFile(const std::string& path, const std::vector<VectorTable>& tab
     const std::vector<VectorTable> written = format == VectorFormat::GeoPackage ? tables : MergedTables(tables);
     for (const VectorTable& table : written)
       if (int code = WriteTable(static_cast<GDALDatasetH>(dataset.get()), table,
-                                static_cast<OGRSpatialReferenceH>(srs.get()), capture, reason))
+                                static_cast<OGRSpatialReferenceH>(srs.get()), format == VectorFormat::Shapefile,
+                                capture, reason))
         return code;
   }
   const int code = output.CommitTo(path, {});
