@@ -12,11 +12,31 @@ namespace {
 constexpr const char* kSection = "Saving settings";
 constexpr int kResolutionMismatch = 171;
 
-// One line of text: WKT as GDAL gives it may be pretty-printed.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  for (char c : text) line += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
-  return line;
+// A project value is one word: the blanks of a WKT (and '%') are written as %20 (%25).
+std::string EncodeWord(const std::string& text) {
+  std::string word;
+  for (char c : text) {
+    if (c == ' ' || c == '\r' || c == '\n' || c == '\t') word += "%20";
+    else if (c == '%') word += "%25";
+    else word += c;
+  }
+  return word;
+}
+
+std::string DecodeWord(const std::string& word) {
+  std::string text;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (word[i] == '%' && word.compare(i, 3, "%20") == 0) {
+      text += ' ';
+      i += 2;
+    } else if (word[i] == '%' && word.compare(i, 3, "%25") == 0) {
+      text += '%';
+      i += 2;
+    } else {
+      text += word[i];
+    }
+  }
+  return text;
 }
 }  // namespace
 
@@ -89,14 +109,17 @@ void ReadSaveSettings(CSaveSettings& settings, const ProfileText& profile) {
   // Projects written before the geotransform was kept have neither key.
   settings.rotationX = settings.rotationY = 0.0;
   if (auto text = profile.GetText(kSection, "GeoTransform")) {
-    std::istringstream in(*text);
+    std::string values = *text;
+    for (char& c : values)
+      if (c == ',') c = ' ';
+    std::istringstream in(values);
     double t[6];
     if (in >> t[0] >> t[1] >> t[2] >> t[3] >> t[4] >> t[5]) {
       settings.rotationX = t[2];
       settings.rotationY = t[4];
     }
   }
-  settings.crsWkt = profile.GetText(kSection, "CoordinateSystem").value_or(std::string());
+  settings.crsWkt = DecodeWord(profile.GetText(kSection, "CoordinateSystem").value_or(std::string()));
 }
 
 void WriteSaveSettings(const CSaveSettings& settings, ProfileText& profile) {
@@ -111,9 +134,13 @@ void WriteSaveSettings(const CSaveSettings& settings, ProfileText& profile) {
   if (HasGeoreference(settings)) {
     const GeoTransform t = GeoTransformOf(GeoreferenceOfSettings(settings));
     profile.SetText(kSection, "GeoTransform",
-                    FormatText("%.17g %.17g %.17g %.17g %.17g %.17g", t[0], t[1], t[2], t[3], t[4], t[5]));
+                    FormatText("%.17g,%.17g,%.17g,%.17g,%.17g,%.17g", t[0], t[1], t[2], t[3], t[4], t[5]));
   }
-  if (!settings.crsWkt.empty()) profile.SetText(kSection, "CoordinateSystem", OneLine(settings.crsWkt));
+  // A value longer than a project line holds would come back cut: no system is
+  // better than a wrong one.
+  const std::string crs = EncodeWord(settings.crsWkt);
+  if (!crs.empty() && crs.size() <= std::size_t(ProfileText::kMaxValueLength))
+    profile.SetText(kSection, "CoordinateSystem", crs);
 }
 
 }  // namespace linea
