@@ -19,6 +19,8 @@
 #include "cli_support.h"
 #include "demo_generator.h"
 #include "layers/layer_stack.h"
+#include "layers/raster_layer.h"
+#include "imaging/image.h"
 #include "layers/vector_layer3.h"
 #include "project/geo_export.h"
 #include "project/workspace.h"
@@ -166,6 +168,82 @@ TEST_F(GeoExport, RefusalsTellWhyAndWriteNothing) {
   EXPECT_EQ(run.errors.rfind("Не удается ", 0), 0u) << run.errors;
   EXPECT_NE(run.errors.find(unwritable), std::string::npos) << run.errors;
   for (const char* name : {"x.bmp", "x.gpkg", "x.tif"}) EXPECT_FALSE(FileExists(folder.File(name))) << name;
+}
+
+}  // namespace
+}  // namespace linea
+
+namespace linea {
+namespace {
+
+TEST(GeoExportPieces, ClassMapCarriesItsPaletteAndClassRanges) {
+  CTestHost host;
+  CLayerStack stack(host);
+  CRasterLayer map("Карта", true);
+  ASSERT_TRUE(map.Image().Create(4, 2, 8));
+  map.Image().SetColorForIndex(3, MakeColor(10, 20, 30));
+  map.Image().Row(1)[2] = 3;
+  map.classes = 3;
+  map.From = 10;
+  map.classWidth = 2.5;
+  RasterToWrite raster;
+  ASSERT_TRUE(RasterOfLayer(&map, stack, raster));
+  EXPECT_EQ(raster.bands, 1);
+  EXPECT_TRUE(raster.hasPalette);
+  EXPECT_EQ(raster.palette[3], MakeColor(10, 20, 30));
+  EXPECT_EQ(raster.pixels[1 * 4 + 2], 3);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"FROM", "10"}, {"CLASS_WIDTH", "2.5"}, {"CLASSES", "3"}, {"CLASS_1", "10 12.5"}, {"CLASS_2", "12.5 15"},
+      {"CLASS_3", "15 17.5"}};
+  EXPECT_EQ(raster.bandMetadata, expected);
+  // A mask (no values behind its classes) has no ranges.
+  map.classWidth = -1.0;
+  ASSERT_TRUE(RasterOfLayer(&map, stack, raster));
+  EXPECT_TRUE(raster.bandMetadata.empty());
+  // A drawing is no raster.
+  CVectorLayer3 drawing("Схема", true);
+  EXPECT_FALSE(RasterOfLayer(&drawing, stack, raster));
+}
+
+TEST(GeoExportPieces, DrawingsBecomeTablesOfVisibleLayersInWorldCoordinates) {
+  CTestHost host;
+  CLayerStack stack(host);
+  auto drawing = std::make_unique<CVectorLayer3>("Схема", true);
+  const PolylinePoint north[] = {{10, 20}, {10, 10}};  // up the image: north
+  const PolylinePoint east[] = {{0, 0}, {3, 0}, {3, 4}};
+  ASSERT_FALSE(drawing->AddPolyline32(north, MakeColor(255, 0, 16), 3));
+  ASSERT_FALSE(drawing->AddPolyline32(east, MakeColor(0, 0, 255), 1));
+  drawing->SetDescription("Разлом");
+  stack.AddLayer(std::move(drawing));
+  auto hidden = std::make_unique<CVectorLayer3>("Скрытый", true);
+  ASSERT_FALSE(hidden->AddPolyline32(north, 0, 1));
+  hidden->SetVisible(false);
+  stack.AddLayer(std::move(hidden));
+
+  Georeference g;
+  g.known = true;
+  g.left = 1000;
+  g.top = 2000;
+  g.pixelWidth = 10;
+  g.pixelHeight = -10;
+  const std::vector<VectorTable> tables = DrawingTables(stack, g);
+  ASSERT_EQ(tables.size(), 1u);
+  const VectorTable& t = tables[0];
+  EXPECT_EQ(t.name, "Схема");
+  ASSERT_EQ(t.features.size(), 2u);
+  const VectorFeature& up = t.features[0];
+  EXPECT_EQ(up.points[0], (std::array<double, 2>{1105, 1795}));  // pixel centres
+  EXPECT_EQ(up.points[1], (std::array<double, 2>{1105, 1895}));
+  ASSERT_EQ(up.values.size(), t.fields.size());
+  EXPECT_EQ(std::get<std::string>(up.values[1]), "#ff0010");
+  EXPECT_EQ(std::get<std::int64_t>(up.values[2]), 3);
+  EXPECT_DOUBLE_EQ(std::get<double>(up.values[3]), 0.0);    // direction: north
+  EXPECT_DOUBLE_EQ(std::get<double>(up.values[4]), 100.0);  // length in metres
+  EXPECT_EQ(std::get<std::string>(up.values[5]), "Разлом");
+  const VectorFeature& bend = t.features[1];
+  EXPECT_DOUBLE_EQ(std::get<double>(bend.values[4]), 70.0);  // 30 east, then 40 south
+  // From (0,0) to (3,4) pixels: 30 m east, 40 m south: azimuth 143.13 degrees.
+  EXPECT_NEAR(std::get<double>(bend.values[3]), 143.1301, 1e-3);
 }
 
 }  // namespace
