@@ -6,6 +6,7 @@
 #include <gdal.h>
 #include <ogr_srs_api.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -85,8 +86,10 @@ GeoReadResult ReadRasterBand(const std::string& path, int band, RasterBandData& 
                     interpretation == GCI_GreenBand || interpretation == GCI_BlueBand ||
                     interpretation == GCI_AlphaBand;
   // A header may claim far more cells than its file could hold under any compression;
-  // such a claim must not decide the allocation.
-  const std::uint64_t claimed = std::uint64_t(width) * std::uint64_t(height) * std::uint64_t(data.bitsPerSample / 8);
+  // such a claim must not decide the allocation. Every band counts: reading one band
+  // of pixel-interleaved data reads the others with it.
+  const std::uint64_t claimed = std::uint64_t(width) * std::uint64_t(height) * std::uint64_t(bands) *
+                                std::uint64_t(std::max(1, data.bitsPerSample / 8));
   std::error_code sizeError;
   const std::uint64_t fileBytes = std::filesystem::file_size(std::filesystem::path(native), sizeError);
   if (sizeError || claimed / kMaxCompressionRatio > fileBytes + (std::uint64_t(1) << 16)) {

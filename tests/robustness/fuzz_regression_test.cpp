@@ -71,5 +71,16 @@ TEST(FuzzRegression, TiffModelAnnouncingMoreCellsThanItsDataIsRefusedAtOnce) {
   EXPECT_TRUE(band.samples.empty());
 }
 
+// A 248-byte TIFF announcing 11776 pixel-interleaved bands of 32518 x 6: reading its
+// first band would read 1.5 GB strips.
+TEST(FuzzRegression, RasterOfManyInterleavedBandsIsRefusedAtOnce) {
+  RasterBandData band;
+  std::string reason;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadRasterBand(kData + "gdal_many_bands.tif", 1, band, reason), GeoReadResult::Unsupported);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_TRUE(band.samples.empty());
+}
+
 }  // namespace
 }  // namespace linea
