@@ -7,6 +7,8 @@
 #include <ogr_srs_api.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -41,6 +43,54 @@ bool IsPlainFile(const std::string& path) {
   return std::filesystem::is_regular_file(std::filesystem::path(path), error);
 }
 
+// Bands a raster of ours may have: hyperspectral scenes have a few hundred.
+constexpr std::uint64_t kMaxBands = 1024;
+
+// The samples per pixel the first directory of a TIFF (classic or BigTIFF) declares,
+// 0 when the file is no TIFF or does not say. GDAL builds an object for every band
+// before anything can be refused: a few hundred bytes announcing 65535 bands cost
+// seconds to open and close.
+std::uint64_t TiffSamplesPerPixel(const std::string& native) {
+  std::FILE* file = std::fopen(native.c_str(), "rb");
+  if (!file) return 0;
+  std::uint8_t head[16] = {};
+  std::vector<std::uint8_t> ifd;
+  const std::size_t got = std::fread(head, 1, sizeof head, file);
+  const bool little = got >= 8 && head[0] == 'I' && head[1] == 'I';
+  const bool big = got >= 8 && head[0] == 'M' && head[1] == 'M';
+  auto value = [&](const std::uint8_t* p, int bytes) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= std::uint64_t(p[little ? i : bytes - 1 - i]) << (8 * i);
+    return v;
+  };
+  std::uint64_t samples = 0;
+  if (little || big) {
+    const std::uint64_t magic = value(head + 2, 2);
+    const bool bigTiff = magic == 43 && got == 16;
+    if (magic == 42 || bigTiff) {
+      const std::uint64_t offset = bigTiff ? value(head + 8, 8) : value(head + 4, 4);
+      const int countBytes = bigTiff ? 8 : 2, entryBytes = bigTiff ? 20 : 12, countField = bigTiff ? 8 : 4;
+      std::uint8_t count[8] = {};
+      if (offset <= std::uint64_t(LONG_MAX) && std::fseek(file, long(offset), SEEK_SET) == 0 &&
+          std::fread(count, 1, std::size_t(countBytes), file) == std::size_t(countBytes)) {
+        const std::uint64_t entries = std::min<std::uint64_t>(value(count, countBytes), 4096);
+        ifd.resize(std::size_t(entries) * std::size_t(entryBytes));
+        ifd.resize(std::fread(ifd.data(), 1, ifd.size(), file));
+        for (std::size_t at = 0; at + std::size_t(entryBytes) <= ifd.size(); at += std::size_t(entryBytes)) {
+          const std::uint8_t* entry = ifd.data() + at;
+          if (value(entry, 2) != 277) continue;  // SamplesPerPixel
+          const std::uint64_t type = value(entry + 2, 2);
+          const std::uint8_t* field = entry + 4 + countField;
+          samples = type == 3 ? value(field, 2) : type == 4 ? value(field, 4) : type == 16 ? value(field, 8) : 0;
+          break;
+        }
+      }
+    }
+  }
+  std::fclose(file);
+  return samples;
+}
+
 }  // namespace
 
 GeoReadResult ReadRasterBand(const std::string& path, int band, RasterBandData& out, std::string& reason) {
@@ -51,6 +101,10 @@ GeoReadResult ReadRasterBand(const std::string& path, int band, RasterBandData& 
     reason = "not a file";
     return GeoReadResult::CannotOpen;
   }
+  if (TiffSamplesPerPixel(native) > kMaxBands) {
+    reason = "too many bands";
+    return GeoReadResult::Unsupported;
+  }
   DatasetPtr dataset(GDALOpenEx(native.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
   if (!dataset) {
     reason = capture.Reason("unknown raster format");
@@ -59,7 +113,7 @@ GeoReadResult ReadRasterBand(const std::string& path, int band, RasterBandData& 
   auto* handle = static_cast<GDALDatasetH>(dataset.get());
   const int width = GDALGetRasterXSize(handle), height = GDALGetRasterYSize(handle);
   const int bands = GDALGetRasterCount(handle);
-  if (bands < 1 || band < 1 || band > bands || width < 1 || height < 1 || width > kMaxImageSide ||
+  if (bands < 1 || std::uint64_t(bands) > kMaxBands || band < 1 || band > bands || width < 1 || height < 1 || width > kMaxImageSide ||
       height > kMaxImageSide) {
     reason = "unsupported raster size or bands";
     return GeoReadResult::Unsupported;
@@ -119,9 +173,10 @@ bool ReadRasterGeoreference(const std::string& path, Georeference& georeference)
   geo_detail::EnsureGdalDrivers();
   CGdalErrorCapture capture;
   const std::string native = ToNativePath(path);
-  if (!IsPlainFile(native)) return false;
+  if (!IsPlainFile(native) || TiffSamplesPerPixel(native) > kMaxBands) return false;
   DatasetPtr dataset(GDALOpenEx(native.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
   if (!dataset) return false;
+  if (std::uint64_t(GDALGetRasterCount(static_cast<GDALDatasetH>(dataset.get()))) > kMaxBands) return false;
   auto* handle = static_cast<GDALDatasetH>(dataset.get());
   const char* wkt = GDALGetProjectionRef(handle);
   if (wkt && *wkt) georeference.crsWkt = wkt;

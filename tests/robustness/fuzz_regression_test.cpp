@@ -82,5 +82,16 @@ TEST(FuzzRegression, RasterOfManyInterleavedBandsIsRefusedAtOnce) {
   EXPECT_TRUE(band.samples.empty());
 }
 
+// 346 bytes announcing 65535 bands of 6 x 4: GDAL spent seconds building and
+// dropping the band objects.
+TEST(FuzzRegression, TiffOfTooManyBandsIsRefusedBeforeGdalOpensIt) {
+  RasterBandData band;
+  std::string reason;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadRasterBand(kData + "gdal_65535_bands.tif", 1, band, reason), GeoReadResult::Unsupported);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_EQ(reason, "too many bands");
+}
+
 }  // namespace
 }  // namespace linea
