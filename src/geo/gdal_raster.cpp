@@ -94,8 +94,8 @@ std::uint64_t TiffSamplesPerPixel(const std::string& native) {
 }  // namespace
 
 GeoReadResult ReadRasterBand(const std::string& path, int band, RasterBandData& out, std::string& reason) {
+  CGdalErrorCapture capture;  // first, so that not even driver registration prints
   geo_detail::EnsureGdalDrivers();
-  CGdalErrorCapture capture;
   const std::string native = ToNativePath(path);
   if (!IsPlainFile(native)) {
     reason = "not a file";
@@ -170,8 +170,8 @@ GeoReadResult ReadRasterBand(const std::string& path, int band, RasterBandData& 
 }
 
 bool ReadRasterGeoreference(const std::string& path, Georeference& georeference) {
+  CGdalErrorCapture capture;  // first, so that not even driver registration prints
   geo_detail::EnsureGdalDrivers();
-  CGdalErrorCapture capture;
   const std::string native = ToNativePath(path);
   if (!IsPlainFile(native) || TiffSamplesPerPixel(native) > kMaxBands) return false;
   DatasetPtr dataset(GDALOpenEx(native.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
@@ -198,8 +198,8 @@ RasterFormat RasterFormatOfPath(const std::string& path) {
 }
 
 int WriteRasterFile(const std::string& path, const RasterToWrite& raster, std::string& reason) {
+  CGdalErrorCapture capture;  // first, so that not even driver registration prints
   geo_detail::EnsureGdalDrivers();
-  CGdalErrorCapture capture;
   const RasterFormat format = RasterFormatOfPath(path);
   const std::uint64_t cells = std::uint64_t(raster.width) * std::uint64_t(raster.height);
   if (format == RasterFormat::Unknown || (raster.bands != 1 && raster.bands != 3) || raster.width < 1 ||

@@ -20,10 +20,8 @@ void CPL_STDCALL CollectError(CPLErr severity, CPLErrorNum, const char* message)
 void EnsureGdalDrivers() {
   static std::once_flag once;
   std::call_once(once, [] {
-    // Our own readers decide what a raster is; GDAL must not print, nor write
-    // .aux.xml files beside the user's rasters.
+    // GDAL must not write .aux.xml files beside the user's rasters.
     CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
-    CPLSetConfigOption("CPL_LOG", nullptr);
     GDALAllRegister();
   });
 }

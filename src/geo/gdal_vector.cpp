@@ -148,8 +148,8 @@ VectorFormat VectorFormatOfPath(const std::string& path) {
 
 int WriteVectorFile(const std::string& path, const std::vector<VectorTable>& tables, const std::string& crsWkt,
                     std::string& reason) {
+  CGdalErrorCapture capture;  // first, so that not even driver registration prints
   geo_detail::EnsureGdalDrivers();
-  CGdalErrorCapture capture;
   const VectorFormat format = VectorFormatOfPath(path);
   if (format == VectorFormat::Unknown || tables.empty()) {
     reason = "unsupported format";
