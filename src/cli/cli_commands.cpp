@@ -34,8 +34,7 @@ void PrintUsage(std::FILE* errors) {
                "       linea-cli render PROJECT.orw -o OUT.png|.tif|.bmp [LAYER OPTIONS ...] [--zoom Z]"
                " [--describe OUT.txo]\n"
                "       linea-cli compress IMAGE --factor F -o OUT\n"
-               "       linea-cli export PROJECT.orw -o OUT.tif|.png|.jpg|.gpkg|.geojson|.shp [LAYER OPTIONS ...]"
-               " [--layer NAME]\n"
+               "%s"
                "       linea-cli --version | --formats\n"
                "layer options, built in the order given:\n"
                "  --stripes  --global-rose  --block-roses  --highlight\n"
@@ -47,7 +46,8 @@ void PrintUsage(std::FILE* errors) {
                "      [--rose --beams N --window N]\n"
                "  --isolines  --band FROM TO [--color RRGGBB]\n"
                "  --extremum max|min [--width N] [--range X] [--color RRGGBB]\n"
-               "  --hide NAME\n");
+               "  --hide NAME\n",
+               kExportUsage);
 }
 
 int Usage(std::FILE* errors, const std::string& problem) {

@@ -12,11 +12,10 @@ namespace {
 int ExportUsage(std::FILE* errors, const std::string& problem) {
   std::fprintf(errors,
                "linea-cli: %s\n"
-               "usage: linea-cli export PROJECT.orw -o OUT.tif|.png|.jpg|.gpkg|.geojson|.shp [LAYER OPTIONS ...]"
-               " [--layer NAME]\n"
+               "usage:%s"
                "  a raster output gets the layer NAME, or the composed picture; a vector output every\n"
                "  visible drawing; both in the project's georeference (see linea-cli for LAYER OPTIONS)\n",
-               problem.c_str());
+               problem.c_str(), kExportUsage + 6);  // without the indent's first six blanks
   return 2;
 }
 
