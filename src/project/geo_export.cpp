@@ -1,6 +1,9 @@
 #include "project/geo_export.h"
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
+#include <span>
 
 #include "base/checked_alloc.h"
 #include "base/messages.h"
@@ -10,6 +13,8 @@
 #include "layers/raster_layer.h"
 #include "layers/vector_layer3.h"
 #include "project/save_settings.h"
+#include "results/lineaments.h"
+#include "results/results.h"
 #include "project/workspace.h"
 
 namespace linea {
@@ -40,6 +45,55 @@ void ClassMetadata(const CRasterLayer& map, RasterToWrite& raster) {
                                      NumberText(low) + " " + NumberText(low + map.classWidth));
   }
 }
+
+constexpr int kLineamentsLayerName = 131;  // "Линеаменты %d"
+
+// Whether `name` is that of a lineament map: the text of its name format up to the number.
+bool IsLineamentMapName(const std::string& name) {
+  const std::string format = LoadText(kLineamentsLayerName);
+  const std::string prefix = format.substr(0, format.find("%d"));
+  return !prefix.empty() && name.rfind(prefix, 0) == 0;
+}
+
+// The stored lineament cells by grid cell: the index of the strongest record there.
+class CLineamentCells {
+ public:
+  explicit CLineamentCells(const CResults& results) : results_(results) {
+    const std::uint64_t cells = std::uint64_t(results.gridWidth) * results.gridHeight;
+    if (cells == 0 || results.imageWidth == 0 || !TryResize(best_, cells)) return;
+    std::fill(best_.begin(), best_.end(), -1);
+    for (std::size_t i = 0; i < results.lineaments.size(); ++i) {
+      const LineamentRecord& record = results.lineaments[i];
+      const std::uint32_t row = LineamentRow(record), column = LineamentColumn(record);
+      if (row >= results.gridHeight || column >= results.gridWidth) continue;
+      std::int64_t& at = best_[std::size_t(row) * results.gridWidth + column];
+      if (at < 0 || results.lineaments[std::size_t(at)].Length() < record.Length()) at = std::int64_t(i);
+    }
+  }
+  // The strongest record at any vertex (image pixels, scaled back to the grid), or null.
+  const LineamentRecord* Strongest(std::span<const PolylinePoint> points) const {
+    if (best_.empty()) return nullptr;
+    const double toGrid = double(results_.gridWidth) / double(results_.imageWidth);
+    const LineamentRecord* strongest = nullptr;
+    for (const PolylinePoint& p : points) {
+      const double gx = std::floor(p.x * toGrid + 0.5), gy = std::floor(p.y * toGrid + 0.5);
+      for (double y = gy - 1; y <= gy + 1; ++y)  // the scaling rounds: the cell or a neighbour
+        for (double x = gx - 1; x <= gx + 1; ++x) {
+          if (x < 0 || y < 0 || x >= results_.gridWidth || y >= results_.gridHeight) continue;
+          if (toGrid == 1.0 && (x != gx || y != gy)) continue;
+          const std::int64_t index = best_[std::size_t(y) * results_.gridWidth + std::size_t(x)];
+          if (index < 0) continue;
+          const LineamentRecord& record = results_.lineaments[std::size_t(index)];
+          if (!strongest || strongest->Length() < record.Length()) strongest = &record;
+        }
+    }
+    return strongest;
+  }
+
+ private:
+  const CResults& results_;
+  std::vector<std::int64_t> best_;
+};
 
 int Report(CAppHost& host, int code, const std::string& path, const std::string& reason) {
   std::string detail = path;
@@ -87,7 +141,9 @@ bool RasterOfLayer(const CLayer* layer, const CLayerStack& stack, RasterToWrite&
   return true;
 }
 
-std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georeference& georeference) {
+std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georeference& georeference,
+                                       const CResults* results) {
+  std::unique_ptr<CLineamentCells> lineamentCells;
   const GeoTransform t = georeference.known ? GeoTransformOf(georeference) : GeoTransform{0, 1, 0, 0, 0, -1};
   std::vector<VectorTable> tables;
   for (int i = 0; i < stack.LayerCount(); ++i) {
@@ -98,6 +154,12 @@ std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georefere
     table.fields = {{"layer", VectorFieldKind::Text},       {"color", VectorFieldKind::Text},
                     {"width", VectorFieldKind::Integer},    {"direction", VectorFieldKind::Real},
                     {"length", VectorFieldKind::Real},      {"description", VectorFieldKind::Text}};
+    const bool lineaments = results && !results->lineaments.empty() && IsLineamentMapName(table.name);
+    if (lineaments) {
+      table.fields.push_back({"value", VectorFieldKind::Integer});
+      table.fields.push_back({"group", VectorFieldKind::Integer});
+      if (!lineamentCells) lineamentCells = std::make_unique<CLineamentCells>(*results);
+    }
     for (int g = 0; g < drawing->GroupCount(); ++g) {
       const CPolylineGroup& group = drawing->Group(g);
       for (int p = 0; p < group.PolylineCount(); ++p) {
@@ -121,6 +183,11 @@ std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georefere
         if (direction >= 180.0) direction -= 180.0;
         feature.values = {table.name, ColourText(group.GetColor()), std::int64_t(group.GetWidth()), direction,
                           length, drawing->GetDescription()};
+        if (lineaments) {
+          const LineamentRecord* record = lineamentCells->Strongest(points);
+          feature.values.push_back(std::int64_t(record ? record->Length() : -1));
+          feature.values.push_back(std::int64_t(record ? LineamentGroup(*record) : -1));
+        }
         table.features.push_back(std::move(feature));
       }
     }
@@ -148,7 +215,7 @@ int ExportVectors(CWorkspace& workspace, const std::string& path) {
   CAppHost& host = workspace.Host();
   if (VectorFormatOfPath(path) == VectorFormat::Unknown) return Report(host, kErrorCannotOpen, path, {});
   const Georeference georeference = GeoreferenceOfSettings(workspace.saveSettings);
-  const std::vector<VectorTable> tables = DrawingTables(workspace.layerStack, georeference);
+  const std::vector<VectorTable> tables = DrawingTables(workspace.layerStack, georeference, &workspace.results);
   if (tables.empty()) {
     ShowErrorCode(host, kErrorNoData);
     return kErrorNoData;

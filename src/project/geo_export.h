@@ -13,6 +13,7 @@ namespace linea {
 
 class CLayer;
 class CLayerStack;
+class CResults;
 class CWorkspace;
 
 // The picture `layer` gives (null: the composed picture as RGB). A class map is
@@ -25,8 +26,11 @@ bool RasterOfLayer(const CLayer* layer, const CLayerStack& stack, RasterToWrite&
 // centres mapped by `georeference` (pixel coordinates, y up, when it is not known),
 // with the fields layer, color (#rrggbb), width, direction (degrees clockwise from
 // north, 0..180, of the line from its first to its last point) and length (world
-// units); and description (the layer's) for every drawing.
-std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georeference& georeference);
+// units); and description (the layer's) for every drawing. Lineament maps ("Линеаменты
+// N") with `results` also get value and group: those of the strongest stored
+// lineament cell among the polyline's vertices (-1 when none is found).
+std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georeference& georeference,
+                                       const CResults* results = nullptr);
 
 // The commands behind "Сохранить Растр..." and "Сохранить Вектор": 0 on success;
 // otherwise the program's message has been shown (the file's name and GDAL's

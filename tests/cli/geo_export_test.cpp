@@ -24,6 +24,7 @@
 #include "layers/vector_layer3.h"
 #include "project/geo_export.h"
 #include "project/workspace.h"
+#include "results/lineaments.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
 
@@ -146,6 +147,19 @@ TEST_F(GeoExport, LineamentsAsGeoPackageOneFeaturePerPolylineInWorldCoordinates)
   EXPECT_EQ(std::string(OGR_F_GetFieldAsString(feature, OGR_F_GetFieldIndex(feature, "color"))),
             FormatText("#%02x%02x%02x", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
   EXPECT_EQ(OGR_F_GetFieldAsInteger(feature, OGR_F_GetFieldIndex(feature, "width")), group.GetWidth());
+  // Value and group: the strongest stored lineament cell on the polyline's vertices.
+  const CResults& results = workspace.results;
+  ASSERT_EQ(results.gridWidth, results.imageWidth);  // rate 1: vertices are grid cells
+  int expectedValue = -1, expectedGroup = -1;
+  for (const PolylinePoint& p : group.Polyline(0))
+    for (const LineamentRecord& r : results.lineaments)
+      if (LineamentColumn(r) == p.x && LineamentRow(r) == p.y && int(r.Length()) > expectedValue) {
+        expectedValue = r.Length();
+        expectedGroup = LineamentGroup(r);
+      }
+  EXPECT_GE(expectedValue, 0);
+  EXPECT_EQ(OGR_F_GetFieldAsInteger(feature, OGR_F_GetFieldIndex(feature, "value")), expectedValue);
+  EXPECT_EQ(OGR_F_GetFieldAsInteger(feature, OGR_F_GetFieldIndex(feature, "group")), expectedGroup);
   const double direction = OGR_F_GetFieldAsDouble(feature, OGR_F_GetFieldIndex(feature, "direction"));
   EXPECT_GE(direction, 0.0);
   EXPECT_LT(direction, 180.0);
