@@ -214,12 +214,22 @@ Bytes ElevationTiff(const std::string& scratch, int bits, int format, bool geo) 
   return ReadAll(path);
 }
 
+// The first byte picks the extension (0 .tif, 2 .asc) and, with 4, greyscale.
+Bytes WithSelector(std::uint8_t selector, Bytes file) {
+  file.insert(file.begin(), selector);
+  return file;
+}
+
 void ElevationTiffSeeds(const std::string& scratch) {
-  Seed("elevation_tiff", "int16_geo.tif", ElevationTiff(scratch, 16, SAMPLEFORMAT_INT, true));
-  Seed("elevation_tiff", "float32_geo.tif", ElevationTiff(scratch, 32, SAMPLEFORMAT_IEEEFP, true));
-  Seed("elevation_tiff", "float64.tif", ElevationTiff(scratch, 64, SAMPLEFORMAT_IEEEFP, false));
-  Seed("elevation_tiff", "uint8.tif", ElevationTiff(scratch, 8, SAMPLEFORMAT_UINT, false));
-  Seed("elevation_tiff", "int32.tif", ElevationTiff(scratch, 32, SAMPLEFORMAT_INT, false));
+  Seed("gdal_import", "int16_geo.tif", WithSelector(0, ElevationTiff(scratch, 16, SAMPLEFORMAT_INT, true)));
+  Seed("gdal_import", "float32_geo.tif", WithSelector(0, ElevationTiff(scratch, 32, SAMPLEFORMAT_IEEEFP, true)));
+  Seed("gdal_import", "float64.tif", WithSelector(4, ElevationTiff(scratch, 64, SAMPLEFORMAT_IEEEFP, false)));
+  Seed("gdal_import", "uint8.tif", WithSelector(4, ElevationTiff(scratch, 8, SAMPLEFORMAT_UINT, false)));
+  Seed("gdal_import", "int32.tif", WithSelector(0, ElevationTiff(scratch, 32, SAMPLEFORMAT_INT, false)));
+  const std::string grid =
+      "ncols 4\nnrows 3\nxllcorner 100\nyllcorner 200\ncellsize 30\nNODATA_value -9999\n"
+      "1 2 3 4\n5 6.5 7 8\n9 10 -9999 12\n";
+  Seed("gdal_import", "grid.asc", WithSelector(2, Bytes(grid.begin(), grid.end())));
 }
 
 // A project folder as the project target unpacks it.

@@ -13,6 +13,7 @@
 #include "app/drawing_commands.h"
 #include "app/blocks_commands.h"
 #include "app/command_status.h"
+#include "app/export_commands.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "app/mask_commands.h"
@@ -583,8 +584,8 @@ constexpr CommandDef kCommands[] = {
     {kOpenScheme, kOpenScheme, nullptr, nullptr, OpenBaseImage<kImageTypeScheme>, Always},
     {kOpenViewRaster, kOpenViewRaster, nullptr, nullptr, OpenViewRaster<false>, Always},
     {kOpenTransparentRaster, kOpenTransparentRaster, nullptr, nullptr, OpenViewRaster<true>, Always},
-    {kSaveRaster, kSaveRaster, nullptr, nullptr, Nothing, Disabled},
-    {kSaveVector, kSaveVector, nullptr, nullptr, Nothing, Disabled},
+    {kSaveRaster, kSaveRaster, nullptr, nullptr, SaveRasterCommand, SaveRasterState},
+    {kSaveVector, kSaveVector, nullptr, nullptr, SaveVectorCommand, SaveVectorState},
     {kSaveDescription, kSaveDescription, nullptr, nullptr, SaveDescription, Always},
     {kSaveSettings, kSaveSettings, nullptr, nullptr, SaveSettingsCommand, Always},
     {kPrint, 0, "&Печать...\tCtrl+P", nullptr, Nothing, Disabled},

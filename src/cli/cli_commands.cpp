@@ -12,6 +12,7 @@
 #include "base/string_table.h"
 #include "cli/cli_draw.h"
 #include "cli/cli_blocks.h"
+#include "cli/cli_export.h"
 #include "cli/cli_host.h"
 #include "cli/cli_mask.h"
 #include "cli/cli_options.h"
@@ -40,6 +41,7 @@ void PrintUsage(std::FILE* errors) {
   std::fputs(kDrawUsage, errors);
   std::fputs(kMaskUsageLine, errors);
   std::fputs(kBlocksUsage, errors);
+  std::fputs(kExportUsage, errors);
   std::fputs("       linea-cli --version | --formats\n"
              "layer options, built in the order given:\n"
              "  --stripes  --global-rose  --block-roses  --highlight\n"
@@ -233,8 +235,8 @@ int Render(const RenderRequest& request, CAppHost& host, std::FILE* errors, bool
     return kReported;
   }
   const std::string world = WorldFileText(workspace.saveSettings, request.zoom);
-  if (!world.empty() && WriteFileAtomically(WorldFilePath(request.output), world) != 0) {
-    ShowError(host, LoadText(kCannotWriteFile), WorldFilePath(request.output));
+  if (!world.empty() && WriteFileAtomically(ExportWorldFilePath(request.output), world) != 0) {
+    ShowError(host, LoadText(kCannotWriteFile), ExportWorldFilePath(request.output));
     return kReported;
   }
   if (!request.description.empty() && !WriteDescription(stack, request.description)) {
@@ -287,6 +289,14 @@ int Compress(const std::vector<std::string>& arguments, CAppHost& host, std::FIL
 
 }  // namespace
 
+int BuildRenderLayers(const RenderRequest& request, CWorkspace& workspace, CAppHost& host, std::FILE* errors) {
+  if (!workspace.LoadProject(request.project)) return kReported;
+  int mapsBuilt = 0, lineamentMapsBuilt = 0;
+  for (const RenderStep& step : request.steps)
+    if (int code = BuildStep(step, workspace, mapsBuilt, lineamentMapsBuilt, errors)) return code;
+  return 0;
+}
+
 bool ScaleNearest(const CImage& source, double zoom, CImage& target) {
   const double w = std::trunc(source.GetWidth() * zoom), h = std::trunc(source.GetHeight() * zoom);
   if (!(w >= 1 && h >= 1 && w <= 32767 && h <= 32767)) return false;
@@ -305,10 +315,8 @@ bool ScaleNearest(const CImage& source, double zoom, CImage& target) {
 }
 
 std::string WorldFileText(const CSaveSettings& s, double zoom) {
-  if (s.upperLeftX == 0 && s.upperLeftY == 0 && s.lowerRightX == 0 && s.lowerRightY == 0) return {};
-  if (!(zoom > 0)) return {};
-  return FormatText("%.10f\n0.0000000000\n0.0000000000\n%.10f\n%.10f\n%.10f\n", s.resolutionX / zoom,
-                    s.resolutionY / zoom, s.upperLeftX, s.upperLeftY);
+  if (!HasGeoreference(s) || !(zoom > 0)) return {};
+  return WorldFileText(GeoTransformOf(GeoreferenceOfSettings(s)), zoom);
 }
 
 int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE* out, std::FILE* errors) {
@@ -335,6 +343,7 @@ int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE*
   if (command == "draw") return RunDraw(rest, host, out, errors);
   if (command == "mask") return RunMaskCommand(rest, host, errors);
   if (command == "blocks") return RunBlocks(rest, host, errors);
+  if (command == "export") return Export(rest, host, errors);
   return Usage(errors, "unknown command " + command);
 }
 

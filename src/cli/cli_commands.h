@@ -12,6 +12,8 @@ namespace linea {
 class CAppHost;
 class CImage;
 struct CSaveSettings;
+class CWorkspace;
+struct RenderRequest;
 
 // Exit codes: 0 success, 1 a failure already reported through the host, 2 a
 // command line that cannot be understood (usage printed to `errors`).
@@ -22,10 +24,13 @@ int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE*
 // False when the scaled image cannot be made.
 bool ScaleNearest(const CImage& source, double zoom, CImage& target);
 
-// The six lines of a world file for an image at `zoom` times the project's size:
-// pixel width, two zero rotations, pixel height, and the left and top edges, in the
-// form the program reads back. Empty when the settings give no georeference (all
-// four corners 0).
+// The six lines of a world file for an image at `zoom` times the project's size, as
+// GIS tools read them: pixel width, rotations, pixel height, and the centre of the
+// upper-left pixel. Empty when the settings give no georeference (all four corners 0).
 std::string WorldFileText(const CSaveSettings& settings, double zoom);
+
+// Opens the project of `request` into `workspace` and builds its layers in order;
+// 0, or 1 after the program's message.
+int BuildRenderLayers(const RenderRequest& request, CWorkspace& workspace, CAppHost& host, std::FILE* errors);
 
 }  // namespace linea

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <span>
@@ -13,11 +14,11 @@
 #include "base/messages.h"
 #include "base/paths.h"
 #include "base/string_table.h"
+#include "geo/gdal_raster.h"
 #include "imaging/image_codecs.h"
 #include "layers/band_layer.h"
 #include "layers/bitmap_layer.h"
 #include "layers/elevation_model.h"
-#include "layers/geotiff.h"
 #include "layers/layer_stack.h"
 #include "layers/region_labelling.h"
 #include "layers/vector_layer.h"
@@ -129,11 +130,86 @@ bool ReadSideFile(const std::string& path, std::string& text) {
   return true;
 }
 
-// Where the georeference of a non-grid raster comes from: its world file, else the
-// tags of a GeoTIFF. Left as it was when there is neither.
-void ReadImageGeoreference(const std::string& path, int width, int height, Georeference& georeference) {
-  if (ReadWorldFile(WorldFilePath(path), width, height, georeference)) return;
-  if (IsTiffPath(path)) ReadGeoTiffGeoreference(path, georeference);
+bool IsRegularFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(std::filesystem::path(ToNativePath(path)), error);
+}
+
+// Where the georeference of a non-grid raster comes from: its world file (any of
+// the names GIS tools write), else what GDAL finds in the file (GeoTIFF tags, ...).
+// The CRS is GDAL's either way. Left as it was when there is neither. Raw files are
+// not shown to GDAL: their bytes are no format.
+void ReadImageGeoreference(const std::string& path, int width, int height, Georeference& georeference,
+                           const Georeference* fromFile = nullptr) {
+  Georeference gdal;
+  bool gdalPlaces = false;
+  if (fromFile) {
+    gdal = *fromFile;
+    gdalPlaces = fromFile->known;
+  } else if (!IsRawPath(path)) {
+    gdalPlaces = ReadRasterGeoreference(path, gdal);
+  }
+  const std::string world = FindWorldFile(path);
+  Georeference placed = georeference;
+  if (!world.empty() && ReadWorldFile(world, width, height, placed)) {
+    if (!gdal.crsWkt.empty()) placed.crsWkt = gdal.crsWkt;
+    georeference = placed;
+    return;
+  }
+  if (gdalPlaces) georeference = gdal;
+}
+
+// The detail of a file GDAL could not read: the file's name and GDAL's reason.
+void FailGdal(CAppHost& host, const std::string& path, GeoReadResult result, const std::string& reason) {
+  if (result == GeoReadResult::OutOfMemory) {
+    Fail(host, kOutOfMemory);
+    return;
+  }
+  std::string detail = FormatText(LoadText(kOpenError).c_str(), path.c_str());
+  if (!reason.empty()) detail += " " + reason;
+  Fail(host, detail);
+}
+
+// Extensions that only GDAL reads here: a file of them that GDAL refuses is not
+// taken for a raw file.
+bool IsGdalOnlyPath(const std::string& path) {
+  return IsTiffPath(path) || HasExtension(path, ".hgt") || HasExtension(path, ".img") ||
+         HasExtension(path, ".asc") || HasExtension(path, ".bil") || HasExtension(path, ".vrt");
+}
+
+// Whether GDAL reads a raster our own codecs refused. Not for the formats whose every
+// useful variant the codecs read: GDAL would take a truncated JPEG or PNG with a
+// warning and show whatever it got. TIFF files may hold 16-bit, 32-bit or floating
+// samples that only GDAL reads.
+bool GdalMayRead(const std::string& path) {
+  for (const char* own : {".jpg", ".jif", ".jpeg", ".gif", ".png", ".bmp", ".pcx", ".tga"})
+    if (HasExtension(path, own)) return false;
+  return true;
+}
+
+// Grey levels of a band read by GDAL: 8-bit samples as they are, UInt16 reduced like
+// the samples of a 16-bit raw file, anything else spread over 16 bits first.
+bool GrayOfBand(const RasterBandData& band, std::vector<std::uint8_t>& gray) {
+  if (!TryResize(gray, band.samples.size())) return false;
+  if (band.integerSamples && band.bitsPerSample == 8) {
+    for (std::size_t i = 0; i < gray.size(); ++i) {
+      const double v = band.samples[i];
+      gray[i] = band.hasNodata && v == band.nodata ? 0 : std::uint8_t(std::clamp(v, 0.0, 255.0));
+    }
+    return true;
+  }
+  std::vector<std::uint16_t> samples;
+  if (!TryResize(samples, band.samples.size())) return false;
+  if (band.isUnsigned16) {
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      const double v = band.samples[i];
+      samples[i] = band.hasNodata && v == band.nodata ? 0 : std::uint16_t(std::clamp(v, 0.0, 65535.0));
+    }
+  } else {
+    HeightsOfSamples(band.samples, band.hasNodata, band.nodata, samples);
+  }
+  HeightsToGray(samples, gray);
+  return true;
 }
 
 void GeoreferenceOfGrid(const GridExtent& extent, int columns, int rows, Georeference& georeference) {
@@ -167,22 +243,31 @@ int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int
     GeoreferenceOfGrid(extent, model.width, model.height, georeference);
     return 0;
   }
-  if (IsTiffPath(path)) {
-    switch (ReadElevationTiff(path, model.heights16, model.width, model.height)) {
-      case ElevationTiffResult::Ok:
-        break;
-      case ElevationTiffResult::CannotOpen:
-        FailOpen(host, path);
-        return 1;
-      case ElevationTiffResult::OutOfMemory:
+  if (!IsRawPath(path)) {
+    RasterBandData band;
+    std::string reason;
+    const GeoReadResult result = ReadRasterBand(path, 1, band, reason);
+    if (result == GeoReadResult::Ok && band.colourBand) {
+      Fail(host);  // a picture's colours are no heights
+      return 1;
+    }
+    if (result == GeoReadResult::Ok) {
+      if (!TryResize(model.heights16, band.samples.size())) {
         Fail(host, kOutOfMemory);
         return 1;
-      case ElevationTiffResult::Unsupported:
-        Fail(host);
-        return 1;
+      }
+      HeightsOfSamples(band.samples, band.hasNodata, band.nodata, model.heights16);
+      model.width = band.width;
+      model.height = band.height;
+      model.bytesPerSample = 2;
+      ReadImageGeoreference(path, model.width, model.height, georeference, &band.georeference);
+      return 0;
     }
-    ReadImageGeoreference(path, model.width, model.height, georeference);
-    return 0;
+    // Models of headerless samples may have any extension.
+    if (result != GeoReadResult::CannotOpen || IsGdalOnlyPath(path) || !IsRegularFile(path)) {
+      FailGdal(host, path, result, reason);
+      return 1;
+    }
   }
   std::vector<std::uint8_t> data;
   model.width = width;
@@ -271,12 +356,69 @@ int OpenRawPicture(CAppHost& host, const std::string& path, CBitmapLayer& layer,
   return 0;
 }
 
+// A greyscale or scheme raster that only GDAL reads: its first band in grey levels.
+int OpenGdalPicture(CAppHost& host, const std::string& path, CBitmapLayer& layer, const PaletteTables& palette,
+                    BaseRasterInfo& info) {
+  RasterBandData band;
+  std::string reason;
+  const GeoReadResult result = ReadRasterBand(path, 1, band, reason);
+  if (result != GeoReadResult::Ok) {
+    FailGdal(host, path, result, reason);
+    return 1;
+  }
+  std::vector<std::uint8_t> gray;
+  if (!GrayOfBand(band, gray)) {
+    Fail(host, kOutOfMemory);
+    return kErrorOutOfMemory;
+  }
+  if (!CreateImage(layer, band.width, band.height, gray, palette)) {
+    Fail(host, kNoMemoryForLayer);
+    return kErrorOutOfMemory;
+  }
+  info.width = std::uint32_t(band.width);
+  info.height = std::uint32_t(band.height);
+  info.bytesPerPixel = std::uint16_t(band.integerSamples && band.bitsPerSample == 8 ? 1 : 2);
+  ReadImageGeoreference(path, band.width, band.height, info.georeference, &band.georeference);
+  return 0;
+}
+
 // How an overlay raster (view, transparent, mask, blocks) may look.
 struct OverlayRules {
   bool sixteenBit;   // 16-bit raw samples are reduced to grey levels
   bool trueColour;   // 24-bit images are taken
   const PaletteTables& rawPalette;
 };
+
+// An overlay that only GDAL reads: its first band in grey levels; more than 8 bits
+// only where 16-bit raw samples are taken.
+int ReadGdalOverlay(CAppHost& host, const std::string& path, CBitmapLayer& layer, ProjectSize project,
+                    const OverlayRules& rules) {
+  RasterBandData band;
+  std::string reason;
+  const GeoReadResult result = ReadRasterBand(path, 1, band, reason);
+  if (result != GeoReadResult::Ok) {
+    FailGdal(host, path, result, reason);
+    return 1;
+  }
+  if (!(band.integerSamples && band.bitsPerSample == 8) && !rules.sixteenBit) {
+    ShowError(host, LoadText(kNotEightBits));
+    return 1;
+  }
+  if (!MatchesProject(band.width, band.height, project)) {
+    Fail(host, kSizeMismatchProject);
+    return 1;
+  }
+  std::vector<std::uint8_t> gray;
+  if (!GrayOfBand(band, gray)) {
+    Fail(host, kOutOfMemory);
+    return kErrorOutOfMemory;
+  }
+  if (!CreateImage(layer, band.width, band.height, gray, rules.rawPalette)) {
+    Fail(host, kNoMemoryForLayer);
+    return kErrorOutOfMemory;
+  }
+  return 0;
+}
 
 // Reads an overlay raster into `layer`, checked against the project's size.
 // 0, 1 after a message, 3 when the image cannot be made.
@@ -311,6 +453,7 @@ int ReadOverlay(CAppHost& host, const std::string& path, CBitmapLayer& layer, Pr
     return 0;
   }
   if (!layer.Load(ToNativePath(path))) {
+    if (GdalMayRead(path)) return ReadGdalOverlay(host, path, layer, project, rules);
     Fail(host);
     return 1;
   }
@@ -445,13 +588,13 @@ std::string RasterOpenFilter() {
   for (int code : {kImageFormatTiff, kImageFormatRaw, kImageFormatJpeg, kImageFormatBmp, kImageFormatGif,
                    kImageFormatPcx, kImageFormatTga})
     filter += FormatFilterText(code);
-  return filter + "|";
+  return filter + kAllGdalRastersFilter + "|";
 }
 
 std::string ElevationModelOpenFilter() {
-  return "All supported formats (*.raw,*.grd,*.tif,*.tiff)|*.raw; *.grd; *.tif; *.tiff|"
-         "Raw data (*.raw)|*.raw|Grid ASCII data (*.grd)|*.grd|"
-         "GeoTIFF elevation model (*.tif, *.tiff)|*.tif; *.tiff||";
+  return "All supported formats (*.raw,*.grd,*.tif,*.tiff,*.hgt)|*.raw; *.grd; *.tif; *.tiff; *.hgt|"
+         "Raw data (*.raw)|*.raw|Grid ASCII data (*.grd)|*.grd|" +
+         std::string(kAllGdalRastersFilter) + "|";
 }
 
 const char* ImageTypeName(int imageType) {
@@ -588,24 +731,24 @@ std::string WorldFilePath(const std::string& imagePath) {
   return imagePath.substr(0, imagePath.size() - 2) + "fw";
 }
 
-bool ReadWorldFile(const std::string& path, int width, int height, Georeference& georeference) {
-  std::string text;
-  if (path.empty() || !ReadSideFile(path, text)) return false;
-  CWordReader reader(text);
-  double values[6];
-  for (double& value : values) {
-    std::string_view word;
-    if (!reader.Next(word)) return false;
-    value = std::strtod(std::string(word).c_str(), nullptr);
+void HeightsOfSamples(const std::vector<double>& samples, bool hasNodata, double nodata,
+                      std::vector<std::uint16_t>& heights) {
+  auto valid = [&](double v) { return std::isfinite(v) && !(hasNodata && v == nodata); };
+  double low = 0, high = 0;
+  bool any = false;
+  for (double v : samples) {
+    if (!valid(v)) continue;
+    low = any ? std::min(low, v) : v;
+    high = any ? std::max(high, v) : v;
+    any = true;
   }
-  georeference.known = true;
-  georeference.pixelWidth = values[0];
-  georeference.pixelHeight = values[3];
-  georeference.left = values[4];
-  georeference.top = values[5];
-  georeference.right = values[4] + width * values[0];
-  georeference.bottom = values[5] + height * values[3];
-  return true;
+  // An empty or flat range gives no heights to spread.
+  const double scale = any && high > low && std::isfinite(high - low) ? kGridScaleTop / (high - low) : 0.0;
+  for (std::size_t i = 0; i < samples.size() && i < heights.size(); ++i) {
+    const double v = samples[i];
+    const double scaled = valid(v) ? (v - low) * scale : 0.0;
+    heights[i] = scaled > 0 ? std::uint16_t(std::min(scaled, 65535.0)) : 0;
+  }
 }
 
 int OpenBaseImage(CAppHost& host, const std::string& path, CLayerStack& stack, const std::string& name,
@@ -625,19 +768,22 @@ int OpenBaseImage(CAppHost& host, const std::string& path, CLayerStack& stack, c
     if (int code = OpenRawPicture(host, path, *layer, imageType, width, height, bytesPerSample, palette, info))
       return code;
   } else {
-    if (!layer->Load(ToNativePath(path))) {
+    if (layer->Load(ToNativePath(path))) {
+      if (layer->Image().GetBitsPerPixel() != 8) {
+        ShowError(host, LoadText(kNotEightBits));
+        return 1;
+      }
+      ApplyPalette(*layer, palette);
+      info.width = std::uint32_t(layer->GetWidth());
+      info.height = std::uint32_t(layer->GetHeight());
+      info.bytesPerPixel = 1;
+      ReadImageGeoreference(path, layer->GetWidth(), layer->GetHeight(), info.georeference);
+    } else if (!GdalMayRead(path)) {
       Fail(host);
       return 1;
+    } else if (int code = OpenGdalPicture(host, path, *layer, palette, info)) {
+      return code;
     }
-    if (layer->Image().GetBitsPerPixel() != 8) {
-      ShowError(host, LoadText(kNotEightBits));
-      return 1;
-    }
-    ApplyPalette(*layer, palette);
-    info.width = std::uint32_t(layer->GetWidth());
-    info.height = std::uint32_t(layer->GetHeight());
-    info.bytesPerPixel = 1;
-    ReadImageGeoreference(path, layer->GetWidth(), layer->GetHeight(), info.georeference);
   }
   info.imageType = std::uint8_t(imageType);
   const int bits = info.bytesPerPixel == 2 ? 16 : 8;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "geo/georeference.h"
+
 namespace linea {
 
 class CAppHost;
@@ -20,14 +22,6 @@ enum ImageType : std::uint8_t {
   kImageTypeGreyscale = 1,
   kImageTypeScheme = 2,
   kImageTypeElevation = 3,
-};
-
-// World coordinates of a raster, from an ASCII grid's extent, a world file or the
-// tags of a GeoTIFF. Pixel height is negative for north-up rasters.
-struct Georeference {
-  bool known = false;
-  double left = 0, top = 0, right = 0, bottom = 0;
-  double pixelWidth = 1, pixelHeight = 1;
 };
 
 // What a base-raster import tells the workspace about the raster it loaded.
@@ -59,9 +53,10 @@ PaletteTables BlocksPaletteTables();  // entry 255 (border) red, all others blac
 // for 8), "" for codes that have none.
 std::string FormatFilterText(int formatCode);
 // The filters of the raster open dialogs (default extension kRasterDefaultExtension)
-// and of the elevation-model dialog (kElevationModelDefaultExtension), which also
-// takes single-band 16-bit or floating-point TIFF models.
+// and of the elevation-model dialog (kElevationModelDefaultExtension); both end with
+// "Все растры GDAL", every file, which GDAL reads when our own readers do not.
 std::string RasterOpenFilter();
+inline constexpr const char* kAllGdalRastersFilter = "Все растры GDAL (*)|*|";
 std::string ElevationModelOpenFilter();
 inline constexpr const char* kRasterDefaultExtension = "*.tif";
 inline constexpr const char* kElevationModelDefaultExtension = "*.raw";
@@ -90,16 +85,23 @@ int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>
 bool ReadDescriptionFile(const std::string& path, std::string& text);
 
 // The world file beside an image: its path with the last two characters replaced by
-// "fw" (map.tif -> map.tfw).
+// "fw" (map.tif -> map.tfw). The reader also looks for the names GIS tools write
+// (WorldFileCandidates).
 std::string WorldFilePath(const std::string& imagePath);
-// Reads a world file for a width x height image; false when it cannot be read.
-bool ReadWorldFile(const std::string& path, int width, int height, Georeference& georeference);
+
+// Heights of any sample type to 16-bit heights as an ASCII grid gives them: the
+// lowest valid height becomes 0, the highest 63999; nodata, NaN and infinite cells
+// are 0 (blank). `samples` and `heights` have the same count.
+void HeightsOfSamples(const std::vector<double>& samples, bool hasNodata, double nodata,
+                      std::vector<std::uint16_t>& heights);
 
 // Loads the base raster into a layer named `name`. Width, height and bytes per
 // sample are 0 when a user opens a file (raw files then ask for the size) and the
 // stored project values when a project is reopened. Elevation models come from raw
-// files, ASCII grids (".grd") or single-band TIFF files (".tif", ".tiff"); their
-// descent grid is computed (progress and questions through the host). 0 on success.
+// files, ASCII grids (".grd") or the first band of any raster GDAL reads (GeoTIFF,
+// SRTM .hgt, ...); their descent grid is computed (progress and questions through
+// the host). Greyscale and scheme rasters our own codecs cannot read are read by
+// GDAL too. The georeference comes from the world file, else from GDAL. 0 on success.
 int OpenBaseImage(CAppHost& host, const std::string& path, CLayerStack& stack, const std::string& name,
                   int imageType, int width, int height, int bytesPerSample, BaseRasterInfo& info);
 // A raster shown over the image: a view raster (`view`) or a transparent one.

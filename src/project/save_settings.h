@@ -4,6 +4,9 @@
 // in the section "Saving settings".
 
 #include <cstdint>
+#include <string>
+
+#include "geo/georeference.h"
 
 namespace linea {
 
@@ -19,6 +22,11 @@ struct CSaveSettings {
   double resolutionY = 1.0;
   bool useCoordinates = false;
   bool drawFrame = false;
+  // Kept from the base raster for exports: the rotation terms of its geotransform
+  // (0 for north-up rasters) and its coordinate reference system as WKT ("" unknown).
+  double rotationX = 0.0;
+  double rotationY = 0.0;
+  std::string crsWkt;
   bool operator==(const CSaveSettings&) const = default;
 };
 
@@ -27,6 +35,13 @@ struct CSaveSettings {
 // offered for correction (message 171, Yes/No); Yes takes the computed ones.
 void ApplyWorldCoordinates(CSaveSettings& settings, const CSaveSettings& confirmed, std::uint32_t imageWidth,
                            std::uint32_t imageHeight, CAppHost& host);
+
+// True when a corner is set: the settings then place the image in the world.
+bool HasGeoreference(const CSaveSettings& settings);
+// The georeference of the image the settings place (corners, resolution, rotation, CRS).
+Georeference GeoreferenceOfSettings(const CSaveSettings& settings);
+// Takes a raster's georeference into the settings (corners, resolutions, rotation, CRS).
+void TakeGeoreference(CSaveSettings& settings, const Georeference& georeference);
 
 void ReadSaveSettings(CSaveSettings& settings, const ProfileText& profile);
 void WriteSaveSettings(const CSaveSettings& settings, ProfileText& profile);

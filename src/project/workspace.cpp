@@ -80,14 +80,7 @@ bool CWorkspace::LoadBaseImage(const std::string& path, int kind) {
     results.descentGrid = std::move(info.descentGrid);
     results.sourcePath = path;
     results.SetGridFromRate(params.Rate);
-    if (info.georeference.known) {
-      saveSettings.upperLeftX = info.georeference.left;
-      saveSettings.upperLeftY = info.georeference.top;
-      saveSettings.lowerRightX = info.georeference.right;
-      saveSettings.lowerRightY = info.georeference.bottom;
-      saveSettings.resolutionX = info.georeference.pixelWidth;
-      saveSettings.resolutionY = info.georeference.pixelHeight;
-    }
+    if (info.georeference.known) TakeGeoreference(saveSettings, info.georeference);
     imageType = std::uint8_t(kind);
     baseImagePath = path;
   }

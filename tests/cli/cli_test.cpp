@@ -185,7 +185,7 @@ TEST(CliScaleNearest, SourcePixelIsTheTruncatedQuotient) {
 
 TEST_F(CliTest, WorldFileOnlyForGeoreferencedProjects) {
   Render({});
-  EXPECT_FALSE(FileExists(folder.File("out.pfw")));
+  EXPECT_FALSE(FileExists(folder.File("out.pgw")));
 
   CSaveSettings settings;
   settings.upperLeftX = 1000;
@@ -194,7 +194,7 @@ TEST_F(CliTest, WorldFileOnlyForGeoreferencedProjects) {
   settings.resolutionX = 10;
   settings.resolutionY = -10;
   EXPECT_EQ(WorldFileText(settings, 2.0),
-            "5.0000000000\n0.0000000000\n0.0000000000\n-5.0000000000\n1000.0000000000\n5400.0000000000\n");
+            "5.0000000000\n0.0000000000\n0.0000000000\n-5.0000000000\n1002.5000000000\n5397.5000000000\n");
   EXPECT_EQ(WorldFileText(CSaveSettings{}, 1.0), "");
 }
 
@@ -202,9 +202,10 @@ TEST_F(CliTest, GeoreferencedElevationModelGetsAWorldFileThatReadsBack) {
   const std::string dtm = MakeDemo(folder.Path(), "m", "dtm", 60, 40);
   const CliRun run = RunCliCaptured({"render", dtm, "-o", folder.File("m.tif"), "--highlight", "--zoom", "2"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
-  // Without --extent the grid's extent is its cells: one unit each, north up.
+  // Without --extent the grid's extent is its cells: one unit each, north up. The
+  // world file names the centre of the upper-left (half-unit) pixel.
   EXPECT_EQ(ReadTextFile(folder.File("m.tfw")),
-            "0.5000000000\n0.0000000000\n0.0000000000\n-0.5000000000\n0.0000000000\n40.0000000000\n");
+            "0.5000000000\n0.0000000000\n0.0000000000\n-0.5000000000\n0.2500000000\n39.7500000000\n");
 }
 
 TEST_F(CliTest, FailuresShowTheProgramsMessagesAndExitNonZero) {

@@ -10,7 +10,7 @@
 #include "layers/band_layer.h"
 #include "layers/bitmap_layer.h"
 #include "layers/elevation_model.h"
-#include "layers/geotiff.h"
+#include "geo/gdal_raster.h"
 #include "layers/layer_stack.h"
 #include "layers/tiff_samples.h"
 #include "layers/vector_layer.h"
@@ -63,11 +63,11 @@ TEST(RasterFilters, AreTheDialogTextsInTheirOrder) {
             "*.tiff; *.raw; *.jpg; *.jif; *.jpeg; *.bmp; *.gif; *.pcx; *.tga|Tagged image file format (*.tif, "
             "*.tiff)|*.tif; *.tiff|Raw data (*.raw)|*.raw|JPEG-JFIF Compliant (*.jpg, *.jif, *.jpeg)|*.jpg; *.jif; "
             "*.jpeg|Windows bitmap (*.bmp)|*.bmp|Graphics Interchange Format (*.gif)|*.gif|PCX format "
-            "(*.pcx)|*.pcx|TARGA format (*.tga)|*.tga||");
+            "(*.pcx)|*.pcx|TARGA format (*.tga)|*.tga|Все растры GDAL (*)|*||");
   const std::string elevation = ElevationModelOpenFilter();
-  EXPECT_EQ(elevation.rfind("All supported formats (*.raw,*.grd,*.tif,*.tiff)|*.raw; *.grd; *.tif; *.tiff|", 0), 0u);
+  EXPECT_EQ(elevation.rfind("All supported formats (*.raw,*.grd,*.tif,*.tiff,*.hgt)|", 0), 0u);
   EXPECT_NE(elevation.find("|Raw data (*.raw)|*.raw|Grid ASCII data (*.grd)|*.grd|"), std::string::npos);
-  EXPECT_EQ(elevation.substr(elevation.size() - 2), "||");
+  EXPECT_TRUE(elevation.ends_with("|Все растры GDAL (*)|*||")) << elevation;
   EXPECT_EQ(FormatFilterText(30), "");
 }
 
@@ -160,10 +160,11 @@ TEST_F(RasterImport, GreyscaleImageGetsTheGreyPaletteAndItsWorldFile) {
   EXPECT_EQ(layer->Image().Row(3)[5], 35);
   EXPECT_EQ(layer->GetDescription(), "6x4x8 GREYSCALE map.bmp");
   ASSERT_TRUE(info.georeference.known);
-  EXPECT_DOUBLE_EQ(info.georeference.left, 1000.0);
-  EXPECT_DOUBLE_EQ(info.georeference.top, 5000.0);
-  EXPECT_DOUBLE_EQ(info.georeference.right, 1015.0);
-  EXPECT_DOUBLE_EQ(info.georeference.bottom, 4990.0);
+  // The world file names the centre of the upper-left pixel: the edge is half a pixel out.
+  EXPECT_DOUBLE_EQ(info.georeference.left, 998.75);
+  EXPECT_DOUBLE_EQ(info.georeference.top, 5001.25);
+  EXPECT_DOUBLE_EQ(info.georeference.right, 1013.75);
+  EXPECT_DOUBLE_EQ(info.georeference.bottom, 4991.25);
   EXPECT_DOUBLE_EQ(info.georeference.pixelHeight, -2.5);
 }
 
@@ -473,8 +474,8 @@ TEST_F(RasterImport, SixteenBitGeoTiffModelOpensWithItsGeoreference) {
   // A world file beside it wins over the tags.
   WriteTextFile(folder.File("dem.tfw"), "10 0 0 -10 1 2");
   ASSERT_EQ(OpenBase(path, kImageTypeElevation), 0);
-  EXPECT_DOUBLE_EQ(info.georeference.left, 1);
-  EXPECT_DOUBLE_EQ(info.georeference.right, 41);
+  EXPECT_DOUBLE_EQ(info.georeference.left, -4);
+  EXPECT_DOUBLE_EQ(info.georeference.right, 36);
 }
 
 TEST_F(RasterImport, FloatTiffModelScalesHeightsAndBlanksNodata) {
@@ -498,9 +499,13 @@ TEST_F(RasterImport, FloatTiffModelScalesHeightsAndBlanksNodata) {
   const std::string path = folder.File("dem.tiff");
   ASSERT_TRUE(testing::WriteTiffModel(path, model));
 
-  std::vector<std::uint16_t> heights;
-  int width = 0, height = 0;
-  ASSERT_EQ(ReadElevationTiff(path, heights, width, height), ElevationTiffResult::Ok);
+  RasterBandData band;
+  std::string reason;
+  ASSERT_EQ(ReadRasterBand(path, 1, band, reason), GeoReadResult::Ok) << reason;
+  EXPECT_TRUE(band.hasNodata);
+  EXPECT_EQ(band.nodata, -9999);
+  std::vector<std::uint16_t> heights(band.samples.size());
+  HeightsOfSamples(band.samples, band.hasNodata, band.nodata, heights);
   ASSERT_EQ(heights.size(), 360u);
   EXPECT_EQ(heights[0], 0);                  // nodata
   EXPECT_EQ(heights[1], 0);                  // NaN

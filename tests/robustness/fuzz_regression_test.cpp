@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/string_table.h"
-#include "layers/geotiff.h"
+#include "geo/gdal_raster.h"
 #include "layers/raster_import.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -62,13 +62,35 @@ TEST(FuzzRegression, GridAnnouncingMoreCellsThanItsTextHoldsIsRefusedAtOnce) {
 }
 
 TEST(FuzzRegression, TiffModelAnnouncingMoreCellsThanItsDataIsRefusedAtOnce) {
-  std::vector<std::uint16_t> heights;
-  int width = 0, height = 0;
+  RasterBandData band;
+  std::string reason;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ReadElevationTiff(kData + "elevation_tiff_huge_claim.tif", heights, width, height),
-            ElevationTiffResult::Unsupported);
+  EXPECT_NE(ReadRasterBand(kData + "elevation_tiff_huge_claim.tif", 1, band, reason), GeoReadResult::Ok);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-  EXPECT_TRUE(heights.empty());
+  EXPECT_FALSE(reason.empty());
+  EXPECT_TRUE(band.samples.empty());
+}
+
+// A 248-byte TIFF announcing 11776 pixel-interleaved bands of 32518 x 6: reading its
+// first band would read 1.5 GB strips.
+TEST(FuzzRegression, RasterOfManyInterleavedBandsIsRefusedAtOnce) {
+  RasterBandData band;
+  std::string reason;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadRasterBand(kData + "gdal_many_bands.tif", 1, band, reason), GeoReadResult::Unsupported);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_TRUE(band.samples.empty());
+}
+
+// 346 bytes announcing 65535 bands of 6 x 4: GDAL spent seconds building and
+// dropping the band objects.
+TEST(FuzzRegression, TiffOfTooManyBandsIsRefusedBeforeGdalOpensIt) {
+  RasterBandData band;
+  std::string reason;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadRasterBand(kData + "gdal_65535_bands.tif", 1, band, reason), GeoReadResult::Unsupported);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_EQ(reason, "too many bands");
 }
 
 }  // namespace

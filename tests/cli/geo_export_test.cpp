@@ -1,0 +1,264 @@
+// linea-cli export and the export of the window's commands, read back with GDAL's
+// own API: the elevation model's base in its grid's extent and CRS, the composed
+// picture with a world file, the lineaments as GeoPackage features in world
+// coordinates.
+
+#include <gtest/gtest.h>
+
+#include <gdal.h>
+#include <cpl_conv.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
+
+#include <cmath>
+
+#include "base/string_table.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_host.h"
+#include "cli/cli_options.h"
+#include "cli_support.h"
+#include "demo_generator.h"
+#include "layers/layer_stack.h"
+#include "layers/raster_layer.h"
+#include "imaging/image.h"
+#include "layers/vector_layer3.h"
+#include "project/geo_export.h"
+#include "project/workspace.h"
+#include "results/lineaments.h"
+#include "support/test_files.h"
+#include "support/test_host.h"
+
+namespace linea {
+namespace {
+
+constexpr double kLeft = 183557, kTop = 8258937, kCell = 30;
+constexpr int kWidth = 60, kHeight = 40;
+
+class GeoExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DemoGeneratorOptions options;
+    project = folder.File("dtm.orw");
+    const std::string problem = ParseDemoArguments(
+        {"--kind", "dtm", "--size", "60x40", "--seed", "3", "--extent", "183557", "185357", "8257737", "8258937",
+         "--out", project},
+        options);
+    ASSERT_EQ(problem, "");
+    CCliHost host;
+    ASSERT_EQ(GenerateDemoProject(host, options), 0);
+    GDALAllRegister();
+  }
+  CTempFolder folder;
+  std::string project;
+};
+
+TEST_F(GeoExport, ElevationBaseAsGeoTiffHasTheGridsExtentAndTheProjectsCrs) {
+  const std::string out = folder.File("base.tif");
+  const CliRun run = RunCliCaptured({"export", project, "-o", out, "--layer", "Исходное"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  GDALDatasetH ds = GDALOpen(out.c_str(), GA_ReadOnly);
+  ASSERT_NE(ds, nullptr);
+  EXPECT_EQ(GDALGetRasterXSize(ds), kWidth);
+  EXPECT_EQ(GDALGetRasterYSize(ds), kHeight);
+  double t[6];
+  ASSERT_EQ(GDALGetGeoTransform(ds, t), CE_None);
+  EXPECT_DOUBLE_EQ(t[0], kLeft);
+  EXPECT_DOUBLE_EQ(t[3], kTop);
+  EXPECT_DOUBLE_EQ(t[1], kCell);
+  EXPECT_DOUBLE_EQ(t[5], -kCell);
+  EXPECT_EQ(GDALGetRasterCount(ds), 1);
+  EXPECT_NE(GDALGetRasterColorTable(GDALGetRasterBand(ds, 1)), nullptr);
+  GDALClose(ds);
+
+  // With a CRS in the save settings, the GeoTIFF names it.
+  CTestHost host;
+  CWorkspace workspace(host);
+  ASSERT_TRUE(workspace.LoadProject(project));
+  OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+  OSRImportFromEPSG(srs, 32723);
+  char* wkt = nullptr;
+  OSRExportToWkt(srs, &wkt);
+  workspace.saveSettings.crsWkt = wkt;
+  CPLFree(wkt);
+  OSRRelease(srs);
+  const std::string placed = folder.File("placed.tif");
+  ASSERT_EQ(ExportRaster(workspace, workspace.layerStack.FindLayer("Исходное"), placed), 0)
+      << host.OnlyMessageText();
+  ds = GDALOpen(placed.c_str(), GA_ReadOnly);
+  ASSERT_NE(ds, nullptr);
+  const OGRSpatialReferenceH read = GDALGetSpatialRef(ds);
+  ASSERT_NE(read, nullptr);
+  EXPECT_STREQ(OSRGetAuthorityCode(read, nullptr), "32723");
+  GDALClose(ds);
+}
+
+TEST_F(GeoExport, ComposedPictureAsPngGetsAStandardWorldFile) {
+  const std::string out = folder.File("picture.png");
+  const CliRun run = RunCliCaptured({"export", project, "--highlight", "-o", out});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(ReadTextFile(folder.File("picture.pgw")),
+            "30.0000000000\n0.0000000000\n0.0000000000\n-30.0000000000\n183572.0000000000\n8258922.0000000000\n");
+  GDALDatasetH ds = GDALOpen(out.c_str(), GA_ReadOnly);
+  ASSERT_NE(ds, nullptr);
+  EXPECT_EQ(GDALGetRasterCount(ds), 3);  // RGB
+  double t[6];
+  ASSERT_EQ(GDALGetGeoTransform(ds, t), CE_None);  // GDAL reads our world file
+  EXPECT_DOUBLE_EQ(t[0], kLeft);
+  EXPECT_DOUBLE_EQ(t[3], kTop);
+  GDALClose(ds);
+}
+
+TEST_F(GeoExport, LineamentsAsGeoPackageOneFeaturePerPolylineInWorldCoordinates) {
+  const std::string out = folder.File("lineaments.gpkg");
+  const CliRun run = RunCliCaptured({"export", project, "--lineaments", "--threshold", "0", "-o", out});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+
+  // The same layers built in process, to know the polylines.
+  RenderRequest request;
+  ASSERT_EQ(ParseRenderArguments({project, "--lineaments", "--threshold", "0", "-o", "x.png"}, request), "");
+  CTestHost host;
+  CWorkspace workspace(host);
+  ASSERT_EQ(BuildRenderLayers(request, workspace, host, stderr), 0);
+  const CVectorLayer3* drawing = nullptr;
+  for (int i = 0; i < workspace.layerStack.LayerCount(); ++i)
+    if (auto* d = dynamic_cast<const CVectorLayer3*>(workspace.layerStack.LayerAt(i)); d && d->IsVisible()) drawing = d;
+  ASSERT_NE(drawing, nullptr);
+  int polylines = 0;
+  for (int g = 0; g < drawing->GroupCount(); ++g)
+    for (int p = 0; p < drawing->Group(g).PolylineCount(); ++p) polylines += !drawing->Group(g).Polyline(p).empty();
+  ASSERT_GT(polylines, 0);
+
+  GDALDatasetH ds = GDALOpenEx(out.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
+  ASSERT_NE(ds, nullptr);
+  OGRLayerH table = GDALDatasetGetLayerByName(ds, drawing->GetName().c_str());
+  ASSERT_NE(table, nullptr) << drawing->GetName();
+  EXPECT_EQ(OGR_L_GetFeatureCount(table, TRUE), polylines);
+  OGR_L_ResetReading(table);
+  OGRFeatureH feature = OGR_L_GetNextFeature(table);
+  ASSERT_NE(feature, nullptr);
+  const CPolylineGroup& group = drawing->Group(0);
+  const PolylinePoint first = group.Polyline(0)[0];
+  OGRGeometryH line = OGR_F_GetGeometryRef(feature);
+  ASSERT_EQ(OGR_G_GetPointCount(line), int(std::max<std::size_t>(group.Polyline(0).size(), 2)));
+  // The centre of the vertex's cell, to the metre.
+  EXPECT_NEAR(OGR_G_GetX(line, 0), kLeft + (first.x + 0.5) * kCell, 1.0);
+  EXPECT_NEAR(OGR_G_GetY(line, 0), kTop - (first.y + 0.5) * kCell, 1.0);
+  const std::uint32_t c = group.GetColor();
+  EXPECT_EQ(std::string(OGR_F_GetFieldAsString(feature, OGR_F_GetFieldIndex(feature, "color"))),
+            FormatText("#%02x%02x%02x", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+  EXPECT_EQ(OGR_F_GetFieldAsInteger(feature, OGR_F_GetFieldIndex(feature, "width")), group.GetWidth());
+  // Value and group: the strongest stored lineament cell on the polyline's vertices.
+  const CResults& results = workspace.results;
+  ASSERT_EQ(results.gridWidth, results.imageWidth);  // rate 1: vertices are grid cells
+  int expectedValue = -1, expectedGroup = -1;
+  for (const PolylinePoint& p : group.Polyline(0))
+    for (const LineamentRecord& r : results.lineaments)
+      if (LineamentColumn(r) == p.x && LineamentRow(r) == p.y && int(r.Length()) > expectedValue) {
+        expectedValue = r.Length();
+        expectedGroup = LineamentGroup(r);
+      }
+  EXPECT_GE(expectedValue, 0);
+  EXPECT_EQ(OGR_F_GetFieldAsInteger(feature, OGR_F_GetFieldIndex(feature, "value")), expectedValue);
+  EXPECT_EQ(OGR_F_GetFieldAsInteger(feature, OGR_F_GetFieldIndex(feature, "group")), expectedGroup);
+  const double direction = OGR_F_GetFieldAsDouble(feature, OGR_F_GetFieldIndex(feature, "direction"));
+  EXPECT_GE(direction, 0.0);
+  EXPECT_LT(direction, 180.0);
+  OGR_F_Destroy(feature);
+  GDALClose(ds);
+}
+
+TEST_F(GeoExport, RefusalsTellWhyAndWriteNothing) {
+  CliRun run = RunCliCaptured({"export", project, "-o", folder.File("x.bmp")});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.errors.find("the output must end in"), std::string::npos);
+  run = RunCliCaptured({"export", project, "-o", folder.File("x.gpkg")});  // no drawing built
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.errors, "Массив данных пуст.\n");
+  run = RunCliCaptured({"export", project, "-o", folder.File("x.tif"), "--layer", "Нет такого"});
+  EXPECT_EQ(run.exitCode, 2);
+  const std::string unwritable = folder.File("no-folder/x.tif");
+  run = RunCliCaptured({"export", project, "-o", unwritable});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.errors.rfind("Не удается ", 0), 0u) << run.errors;
+  EXPECT_NE(run.errors.find(unwritable), std::string::npos) << run.errors;
+  for (const char* name : {"x.bmp", "x.gpkg", "x.tif"}) EXPECT_FALSE(FileExists(folder.File(name))) << name;
+}
+
+}  // namespace
+}  // namespace linea
+
+namespace linea {
+namespace {
+
+TEST(GeoExportPieces, ClassMapCarriesItsPaletteAndClassRanges) {
+  CTestHost host;
+  CLayerStack stack(host);
+  CRasterLayer map("Карта", true);
+  ASSERT_TRUE(map.Image().Create(4, 2, 8));
+  map.Image().SetColorForIndex(3, MakeColor(10, 20, 30));
+  map.Image().Row(1)[2] = 3;
+  map.classes = 3;
+  map.From = 10;
+  map.classWidth = 2.5;
+  RasterToWrite raster;
+  ASSERT_TRUE(RasterOfLayer(&map, stack, raster));
+  EXPECT_EQ(raster.bands, 1);
+  EXPECT_TRUE(raster.hasPalette);
+  EXPECT_EQ(raster.palette[3], MakeColor(10, 20, 30));
+  EXPECT_EQ(raster.pixels[1 * 4 + 2], 3);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"FROM", "10"}, {"CLASS_WIDTH", "2.5"}, {"CLASSES", "3"}, {"CLASS_1", "10 12.5"}, {"CLASS_2", "12.5 15"},
+      {"CLASS_3", "15 17.5"}};
+  EXPECT_EQ(raster.bandMetadata, expected);
+  // A mask (no values behind its classes) has no ranges.
+  map.classWidth = -1.0;
+  ASSERT_TRUE(RasterOfLayer(&map, stack, raster));
+  EXPECT_TRUE(raster.bandMetadata.empty());
+  // A drawing is no raster.
+  CVectorLayer3 drawing("Схема", true);
+  EXPECT_FALSE(RasterOfLayer(&drawing, stack, raster));
+}
+
+TEST(GeoExportPieces, DrawingsBecomeTablesOfVisibleLayersInWorldCoordinates) {
+  CTestHost host;
+  CLayerStack stack(host);
+  auto drawing = std::make_unique<CVectorLayer3>("Схема", true);
+  const PolylinePoint north[] = {{10, 20}, {10, 10}};  // up the image: north
+  const PolylinePoint east[] = {{0, 0}, {3, 0}, {3, 4}};
+  ASSERT_FALSE(drawing->AddPolyline32(north, MakeColor(255, 0, 16), 3));
+  ASSERT_FALSE(drawing->AddPolyline32(east, MakeColor(0, 0, 255), 1));
+  drawing->SetDescription("Разлом");
+  stack.AddLayer(std::move(drawing));
+  auto hidden = std::make_unique<CVectorLayer3>("Скрытый", true);
+  ASSERT_FALSE(hidden->AddPolyline32(north, 0, 1));
+  hidden->SetVisible(false);
+  stack.AddLayer(std::move(hidden));
+
+  Georeference g;
+  g.known = true;
+  g.left = 1000;
+  g.top = 2000;
+  g.pixelWidth = 10;
+  g.pixelHeight = -10;
+  const std::vector<VectorTable> tables = DrawingTables(stack, g);
+  ASSERT_EQ(tables.size(), 1u);
+  const VectorTable& t = tables[0];
+  EXPECT_EQ(t.name, "Схема");
+  ASSERT_EQ(t.features.size(), 2u);
+  const VectorFeature& up = t.features[0];
+  EXPECT_EQ(up.points[0], (std::array<double, 2>{1105, 1795}));  // pixel centres
+  EXPECT_EQ(up.points[1], (std::array<double, 2>{1105, 1895}));
+  ASSERT_EQ(up.values.size(), t.fields.size());
+  EXPECT_EQ(std::get<std::string>(up.values[1]), "#ff0010");
+  EXPECT_EQ(std::get<std::int64_t>(up.values[2]), 3);
+  EXPECT_DOUBLE_EQ(std::get<double>(up.values[3]), 0.0);    // direction: north
+  EXPECT_DOUBLE_EQ(std::get<double>(up.values[4]), 100.0);  // length in metres
+  EXPECT_EQ(std::get<std::string>(up.values[5]), "Разлом");
+  const VectorFeature& bend = t.features[1];
+  EXPECT_DOUBLE_EQ(std::get<double>(bend.values[4]), 70.0);  // 30 east, then 40 south
+  // From (0,0) to (3,4) pixels: 30 m east, 40 m south: azimuth 143.13 degrees.
+  EXPECT_NEAR(std::get<double>(bend.values[3]), 143.1301, 1e-3);
+}
+
+}  // namespace
+}  // namespace linea
