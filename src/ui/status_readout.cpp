@@ -27,7 +27,7 @@ constexpr std::uint8_t kElevationModel = 3;
 bool UsablePixelSize(double size) { return std::isfinite(size) && size != 0.0; }
 }  // namespace
 
-bool HasGeoreference(const CSaveSettings& settings) {
+bool PlacesImageInWorld(const CSaveSettings& settings) {
   const bool anyCorner = settings.upperLeftX != 0 || settings.upperLeftY != 0 || settings.lowerRightX != 0 ||
                          settings.lowerRightY != 0;
   return anyCorner && std::isfinite(settings.upperLeftX) && std::isfinite(settings.upperLeftY) &&
@@ -35,7 +35,7 @@ bool HasGeoreference(const CSaveSettings& settings) {
 }
 
 std::optional<WorldPoint> WorldOfPixel(const CSaveSettings& settings, int column, int row) {
-  if (!HasGeoreference(settings)) return std::nullopt;
+  if (!PlacesImageInWorld(settings)) return std::nullopt;
   return WorldPoint{settings.upperLeftX + (column + 0.5) * settings.resolutionX,
                     settings.upperLeftY + (row + 0.5) * settings.resolutionY};
 }

@@ -28,7 +28,7 @@ struct WorldPoint {
 
 // True when the save settings place the image in the world (a corner is set and
 // both pixel sizes are usable).
-bool HasGeoreference(const CSaveSettings& settings);
+bool PlacesImageInWorld(const CSaveSettings& settings);
 // The world coordinates of the centre of pixel (column, row); nothing without a
 // georeference. Corners are the image's outer edges; the pixel sizes are signed.
 std::optional<WorldPoint> WorldOfPixel(const CSaveSettings& settings, int column, int row);

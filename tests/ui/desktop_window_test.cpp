@@ -190,7 +190,7 @@ TEST_F(DesktopWindowTest, StatusBarShowsPixelWorldCoordinatesAndValueUnderTheMou
 
 TEST(StatusReadout, WorldCoordinatesFollowTheCornersAndPixelSizes) {
   CSaveSettings none;
-  EXPECT_FALSE(HasGeoreference(none));
+  EXPECT_FALSE(PlacesImageInWorld(none));
   EXPECT_FALSE(WorldOfPixel(none, 0, 0).has_value());
   CSaveSettings degrees;
   degrees.upperLeftX = 30.0;
@@ -202,7 +202,7 @@ TEST(StatusReadout, WorldCoordinatesFollowTheCornersAndPixelSizes) {
   EXPECT_DOUBLE_EQ(corner->x, 30.0005);
   EXPECT_DOUBLE_EQ(corner->y, 59.9995);
   degrees.resolutionX = 0.0;  // a divisor of nothing: no world position
-  EXPECT_FALSE(HasGeoreference(degrees));
+  EXPECT_FALSE(PlacesImageInWorld(degrees));
   EXPECT_EQ(FormatWorldCoordinate(500015.0, 30), "500015");
   EXPECT_EQ(FormatWorldCoordinate(30.0005, 0.001), "30.0005");
   EXPECT_EQ(FormatWorldCoordinate(59.99958333, -0.000833333), "59.99958");
