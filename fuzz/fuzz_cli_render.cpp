@@ -33,8 +33,8 @@ const std::string& DemoProject(bool elevation) {
     for (linea::DemoKind kind : {linea::DemoKind::Grey, linea::DemoKind::Elevation}) {
       linea::DemoGeneratorOptions options;
       options.kind = kind;
-      options.width = 40;
-      options.height = 24;
+      options.width = 96;
+      options.height = 64;
       options.roseWindow = 8;
       options.rate = kind == linea::DemoKind::Grey ? 1.0 : 2.0;
       options.outPath = linea::fuzz::ScratchFolder() + (kind == linea::DemoKind::Grey ? "grey.orw" : "dtm.orw");
