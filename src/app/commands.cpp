@@ -9,8 +9,12 @@
 #include <QPushButton>
 #include <QToolBar>
 
+#include "app/combination_commands.h"
+#include "app/drawing_commands.h"
+#include "app/blocks_commands.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
+#include "app/mask_commands.h"
 #include "base/atomic_file.h"
 #include "base/layer_names.h"
 #include "base/messages.h"
@@ -464,37 +468,6 @@ void GreyPalette(CImageViewerApp& app) {
 }
 CommandState GreyPaletteState(CImageViewerApp& app) { return Enabled(SelectedIsKind(app, kLayerKindRaster)); }
 
-// The colour a layer shows now, offered first by the colour dialog (0x00BBGGRR).
-std::uint32_t CurrentColorOf(const CLayer& layer) {
-  if (const auto* vector = dynamic_cast<const CVectorLayer*>(&layer))
-    return vector->Image().GetColorFromIndex(vector->GetColorIndex());
-  if (const auto* band = dynamic_cast<const CColorBandLayer*>(&layer)) {
-    for (int i = 0; i < 256; ++i)
-      if (band->used[std::size_t(i)] && (band->red[std::size_t(i)] | band->green[std::size_t(i)] | band->blue[std::size_t(i)]))
-        return MakeColor(band->red[std::size_t(i)], band->green[std::size_t(i)], band->blue[std::size_t(i)]);
-  }
-  return 0;
-}
-
-void ChangeColor(CImageViewerApp& app) {
-  CLayer* layer = Selected(app);
-  if (layer == nullptr) return;
-  auto* vector = dynamic_cast<CVectorLayer*>(layer);
-  auto* band = dynamic_cast<CColorBandLayer*>(layer);
-  if (vector == nullptr && band == nullptr) return;
-  const auto colour = app.Host().ChooseColor(CurrentColorOf(*layer));
-  if (!colour) return;
-  if (vector)
-    vector->SetSingleColor(*colour);
-  else
-    band->SetBandColor(*colour);
-  layer->MarkChanged();
-  app.View().Refresh();
-}
-CommandState ChangeColorState(CImageViewerApp& app) {
-  return Enabled(SelectedIsKind(app, kLayerKindVector) || SelectedIsKind(app, kLayerKindBand));
-}
-
 void DrawLast(CImageViewerApp& app) {
   CLayer* layer = Selected(app);
   if (layer == nullptr || layer->GetKind() != kLayerKindVector3) return;
@@ -650,27 +623,27 @@ constexpr CommandDef kCommands[] = {
     // Operations: the palette, field addition and drawing tools come with their dialogs.
     {kPalette, 0, "Палитра", nullptr, Nothing, Disabled},
     {kCompress, 0, "Сжать", nullptr, Compress, CompressState},
-    {kAddFields, kAddFields, nullptr, nullptr, Nothing, Disabled},
-    {kDrawing, kDrawing, nullptr, nullptr, Nothing, Disabled},
-    {kLineWidths, kLineWidths, nullptr, nullptr, Nothing, Disabled},
+    {kAddFields, kAddFields, nullptr, nullptr, AddFieldsCommand, AddFieldsState},
+    {kDrawing, kDrawing, nullptr, nullptr, OpenDrawing, DrawingState},
+    {kLineWidths, kLineWidths, nullptr, nullptr, EditLineWidths, LineWidthsState},
     {kCalculate, kCalculate, nullptr, nullptr, Nothing, Disabled},
     {kUnnamedCommand, 0, "", nullptr, Nothing, Disabled},
-    // Masks: open, save and use are here; the mask editor brings the rest.
+    // Masks: open, save and use are here; create, edit, invert and delete in mask_commands.
     {kOpenMask, kOpenMask, nullptr, nullptr, OpenMask, OpenMaskState},
-    {kCreateMask, kCreateMask, nullptr, nullptr, Nothing, Disabled},
-    {kEditMask, kEditMask, nullptr, nullptr, Nothing, Disabled},
-    {kInvertMask, kInvertMask, nullptr, nullptr, Nothing, Disabled},
+    {kCreateMask, kCreateMask, nullptr, nullptr, CreateMaskCommand, CreateMaskState},
+    {kEditMask, kEditMask, nullptr, nullptr, EditMaskCommand, EditMaskState},
+    {kInvertMask, kInvertMask, nullptr, nullptr, InvertMaskCommand, MaskExistsState},
     {kSaveMask, kSaveMask, nullptr, nullptr, SaveMask, MaskState},
-    {kDeleteMask, kDeleteMask, nullptr, nullptr, Nothing, Disabled},
+    {kDeleteMask, kDeleteMask, nullptr, nullptr, DeleteMaskCommand, MaskExistsState},
     {kUseMask, kUseMask, nullptr, nullptr, UseMask, MaskState},
-    // Blocks: open and save are here; the blocks editor brings the rest.
+    // Blocks: open and save are here; create, edit and delete in blocks_commands.
     {kOpenBlocks, kOpenBlocks, nullptr, nullptr, OpenBlocks<1>, OpenBlocksState},
     {kOpenBorders, kOpenBorders, nullptr, nullptr, OpenBlocks<2>, OpenBlocksState},
     {kOpenSavedBlocks, kOpenSavedBlocks, nullptr, nullptr, OpenBlocks<0>, OpenBlocksState},
-    {kCreateBlocks, kCreateBlocks, nullptr, nullptr, Nothing, Disabled},
-    {kEditBlocks, kEditBlocks, nullptr, nullptr, Nothing, Disabled},
+    {kCreateBlocks, kCreateBlocks, nullptr, nullptr, CreateBlocksCommand, CreateBlocksState},
+    {kEditBlocks, kEditBlocks, nullptr, nullptr, EditBlocksCommand, EditBlocksState},
     {kSaveBlocks, kSaveBlocks, nullptr, nullptr, SaveBlocks, BlocksState},
-    {kDeleteBlocks, kDeleteBlocks, nullptr, nullptr, Nothing, Disabled},
+    {kDeleteBlocks, kDeleteBlocks, nullptr, nullptr, DeleteBlocksCommand, DeleteBlocksState},
     // Calculation panels
     {kCalcPanel, kCalcPanel, nullptr, ":/icons/calc_panel.xpm", ToggleCalcPanel, CalcPanelState, true},
     {kCombinePanel, kCombinePanel, nullptr, ":/icons/combine_panel.xpm", ToggleCombinePanel, CombinePanelState, true},
@@ -682,8 +655,8 @@ constexpr CommandDef kCommands[] = {
     {kLayerDelete, kLayerDelete, nullptr, nullptr, DeleteLayer, DeleteLayerState},
     {kLayerPalette, kLayerPalette, nullptr, nullptr, Nothing, Disabled},
     {kLayerGreyPalette, kLayerGreyPalette, nullptr, nullptr, GreyPalette, GreyPaletteState},
-    {kLayerChangeColor, kLayerChangeColor, nullptr, nullptr, ChangeColor, ChangeColorState},
-    {kLayerChangeWidth, 0, "Изменить Ширину", nullptr, Nothing, Disabled},
+    {kLayerChangeColor, kLayerChangeColor, nullptr, nullptr, ChangeLayerColor, ChangeLayerColorState},
+    {kLayerChangeWidth, 0, "Изменить Ширину", nullptr, ChangeLayerWidth, ChangeLayerWidthState},
     {kLayerIsolines, 0, "Изолинии", nullptr, Nothing, Disabled},
     {kLayerColorBand, kLayerColorBand, nullptr, nullptr, Nothing, Disabled},
     {kLayerDrawLast, kLayerDrawLast, nullptr, nullptr, DrawLast, DrawLastState},
@@ -806,6 +779,7 @@ void CCommandTable::Install(CMainFrame& frame) {
   CLayersBar& layersBar = frame.LayersBar();
   layersBar.SetMenuActions(std::move(layerMenu));
   layersBar.updateCommands = [this] { UpdateCommandStates(); };
+  InstallDrawingCommands(app_);
 
   CZoomToolBar& zoomBar = frame.ZoomToolBar();
   zoomBar.applyZoom = [this](double zoom) {
@@ -848,9 +822,9 @@ void CCommandTable::Install(CMainFrame& frame) {
   });
   connect(&combineBar, &CRosesCombineDlg::clearRequested, this,
           [this] { app_.Workspace().ClearCombinedProjects(); });
-  connect(&combineBar, &CRosesCombineDlg::calculateRequested, this, [this, &combineBar] {
-    const int message = CombinationCountMessage(combineBar.UnionMode(), app_.Workspace().combinedProjects.size());
-    if (message != 0) ShowError(app_.Host(), message);
+  connect(&combineBar, &CRosesCombineDlg::calculateRequested, this, [this] {
+    CombineFromPanel(app_);
+    UpdateCommandStates();
   });
 }
 

@@ -10,7 +10,10 @@
 #include "base/paths.h"
 #include "base/profile_text.h"
 #include "base/string_table.h"
+#include "cli/cli_draw.h"
+#include "cli/cli_blocks.h"
 #include "cli/cli_host.h"
+#include "cli/cli_mask.h"
 #include "cli/cli_options.h"
 #include "imaging/image.h"
 #include "layers/description_file.h"
@@ -28,23 +31,30 @@ constexpr int kCannotWriteFile = 32835;   // "Не удается записат
 constexpr int kNoDisplayMemory = 32825;   // "Не хватает памяти для вывода изображения."
 
 void PrintUsage(std::FILE* errors) {
-  std::fprintf(errors,
-               "usage: linea-cli info PROJECT.orw\n"
-               "       linea-cli render PROJECT.orw -o OUT.png|.tif|.bmp [LAYER OPTIONS ...] [--zoom Z]"
-               " [--describe OUT.txo]\n"
-               "       linea-cli compress IMAGE --factor F -o OUT\n"
-               "       linea-cli --version | --formats\n"
-               "layer options, built in the order given:\n"
-               "  --stripes  --global-rose  --block-roses  --highlight\n"
-               "  --map KIND [--local] [--global] [--min-density X] [--scaling auto|no|manual|percent]\n"
-               "      [--from N] [--to N] [--vector-step N] [--rose-step N] [--line-step N] [--vector-size X]\n"
-               "      [--rose-size X] [--min-elongation X] [--steps N] [--equal-area]\n"
-               "      [--palette grey|ramp|table] [--brightness X]\n"
-               "  --lineaments [--sector N --sectors N | --range FROM TO] [--order] [--threshold N]\n"
-               "      [--rose --beams N --window N]\n"
-               "  --isolines  --band FROM TO [--color RRGGBB]\n"
-               "  --extremum max|min [--width N] [--range X] [--color RRGGBB]\n"
-               "  --hide NAME\n");
+  std::fputs("usage: linea-cli info PROJECT.orw\n"
+             "       linea-cli render PROJECT.orw -o OUT.png|.tif|.bmp [LAYER OPTIONS ...] [--zoom Z]"
+             " [--describe OUT.txo]\n"
+             "       linea-cli compress IMAGE --factor F -o OUT\n",
+             errors);
+  // One line (or two) for each editing or export subcommand.
+  std::fputs(kDrawUsage, errors);
+  std::fputs(kMaskUsageLine, errors);
+  std::fputs(kBlocksUsage, errors);
+  std::fputs("       linea-cli --version | --formats\n"
+             "layer options, built in the order given:\n"
+             "  --stripes  --global-rose  --block-roses  --highlight\n"
+             "  --map KIND [--local] [--global] [--min-density X] [--scaling auto|no|manual|percent]\n"
+             "      [--from N] [--to N] [--vector-step N] [--rose-step N] [--line-step N] [--vector-size X]\n"
+             "      [--rose-size X] [--min-elongation X] [--steps N] [--equal-area]\n"
+             "      [--palette grey|ramp|table] [--brightness X]\n"
+             "  --lineaments [--sector N --sectors N | --range FROM TO] [--order] [--threshold N]\n"
+             "      [--rose --beams N --window N]\n"
+             "  --isolines  --band FROM TO [--color RRGGBB]\n"
+             "  --extremum max|min [--width N] [--range X] [--color RRGGBB]\n"
+             "  --hide NAME\n",
+             errors);
+  // The operations of the editing subcommands.
+  std::fputs(kMaskOperationsUsage, errors);
 }
 
 int Usage(std::FILE* errors, const std::string& problem) {
@@ -322,6 +332,9 @@ int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE*
     return Render(request, host, errors, timings);
   }
   if (command == "compress") return Compress(rest, host, errors);
+  if (command == "draw") return RunDraw(rest, host, out, errors);
+  if (command == "mask") return RunMaskCommand(rest, host, errors);
+  if (command == "blocks") return RunBlocks(rest, host, errors);
   return Usage(errors, "unknown command " + command);
 }
 

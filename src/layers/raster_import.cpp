@@ -727,6 +727,8 @@ int OpenBlocks(CAppHost& host, const std::string& path, CLayerStack& stack, cons
   layer->SetTransparentColor(0);
   layer->SetTransparency(true);
   layer->SetDeletable(false);
+  // The borders are the layer's one colour, so that "Изменить Цвет" recolours them.
+  layer->SetColorIndex(255);
   if (blocksImageType == 1) {
     MarkBlockBorders(layer->Image());
   } else if (blocksImageType == 2) {

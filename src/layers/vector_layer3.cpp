@@ -81,6 +81,14 @@ bool CVectorLayer3::AddPolyline32(std::span<const PolylinePoint> points, std::ui
   return AddPolyline(points, color, width);
 }
 
+void CVectorLayer3::SetAllColors(std::uint32_t color) {
+  for (CPolylineGroup& group : groups_) group.color_ = color;
+}
+
+void CVectorLayer3::SetAllWidths(int width) {
+  for (CPolylineGroup& group : groups_) group.width_ = width;
+}
+
 bool CVectorLayer3::DrawOverImage(CImage& target, const LineWidthScaling& scaling) {
   if (!IsVisible()) return true;
   if (target.IsEmpty() || target.GetBitsPerPixel() != 24) return false;

@@ -69,6 +69,12 @@ class CVectorLayer3 : public CLayer {
   int GroupCount() const { return int(groups_.size()); }
   const CPolylineGroup& Group(int index) const { return groups_[std::size_t(index)]; }
 
+  // One colour or one width for every line of the layer. Groups that come to share
+  // their colour and width stay apart (the group count never grows), so the order
+  // in which overlapping lines are drawn does not change.
+  void SetAllColors(std::uint32_t color);
+  void SetAllWidths(int width);
+
   // The layer's byte flag: set by the builders on drawings whose lines are stripes
   // (the layers bar then offers "Заменить штрихи"); a merged drawing has it only when
   // every source had it. Drawing ignores it.

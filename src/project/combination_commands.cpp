@@ -1,6 +1,8 @@
 // The workspace's entry points of the operations that combine what exists: the
 // rose combination, field addition and merging drawings.
 
+#include <cmath>
+
 #include "base/messages.h"
 #include "layers/raster_layer.h"
 #include "project/workspace.h"
@@ -10,6 +12,16 @@ namespace linea {
 namespace {
 constexpr int kAtLeastTwoProjects = 32813;
 constexpr int kExactlyTwoProjects = 32814;
+
+// A rate that gives `grid` cells across `width` pixels: the projects' own rates
+// are multiples of 1/8, which the project file keeps exactly; otherwise the
+// quotient the combination measured with.
+double RateOfGrid(std::int32_t width, std::int32_t grid) {
+  const double quotient = double(width) / double(grid);
+  const double eighths = std::floor(quotient * 8.0) / 8.0;
+  if (eighths >= 1.0 && std::trunc(double(width) / eighths) == double(grid)) return eighths;
+  return quotient;
+}
 }  // namespace
 
 int CWorkspace::CombineRoses(bool unionMode, bool normalise) {
@@ -24,6 +36,15 @@ int CWorkspace::CombineRoses(bool unionMode, bool normalise) {
     inputs.push_back({project.width, project.height, project.imageType, project.gridWidth, project.windowRoses});
   const int code =
       CombineWindowRoses(results, unionMode ? kCombineUnion : kCombineDifference, normalise, inputs);
+  if (code == 0) {
+    // The project is now one of the combined kind, measured as those projects were:
+    // their rose window, and the rate that gives their grid again when it is
+    // saved and reopened.
+    const CombinedProject& first = combinedProjects.front();
+    imageType = results.imageType;
+    if (first.roseWindow > 0) params.rose_wind = first.roseWindow;
+    if (first.gridWidth > 0) params.Rate = RateOfGrid(first.width, first.gridWidth);
+  }
   UpdateCalcPanel();
   if (code != 0) ShowErrorCode(*host_, code);
   return code;

@@ -173,10 +173,19 @@ bool CWorkspace::SetCombinationMode(bool on) {
 }
 
 bool CWorkspace::AddCombinedProject(const std::string& path) {
-  if (!AppendCombinedProject(combinedProjects, path, *host_)) return false;
+  if (!combinedProjects.empty()) {
+    if (!AppendCombinedProject(combinedProjects, path, *host_)) return false;
+    host_->RefreshCombinationList();
+    return true;
+  }
+  // The first project of a combination starts a fresh document; the list survives
+  // it. The project is read first so that a refused file asks nothing, and the
+  // question comes before the list changes so that "Cancel" keeps both as they were.
+  std::vector<CombinedProject> first;
+  if (!AppendCombinedProject(first, path, *host_)) return false;
+  if (!host_->RunNewDocument()) return false;
+  combinedProjects = std::move(first);
   host_->RefreshCombinationList();
-  // The first project of a combination starts a fresh document; the list survives it.
-  if (combinedProjects.size() == 1) host_->RunNewDocument();
   return true;
 }
 

@@ -315,6 +315,8 @@ void CImageViewerView::mouseReleaseEvent(QMouseEvent* event) {
       polyline_.pop_back();
       rubberBandShown_ = false;
       viewport()->update();
+    } else if (!lineDrawing_ && tool_ && tool_->DropPick()) {
+      viewport()->update();
     }
     return;
   }
@@ -386,11 +388,12 @@ void CImageViewerView::keyReleaseEvent(QKeyEvent* event) {
       return;
     case Qt::Key_Escape:
       if (!tool_) return;
-      // A polyline in progress is dropped first; without one the tool closes.
-      if (lineDrawing_ && vertices_.Count() > 0) {
+      // A polyline in progress is dropped first; without one the tool closes. A
+      // polyline tool counts as drawing from its start button on, before any vertex.
+      if (lineDrawing_ && (vertices_.Count() > 0 || schemeDrawing_ || tool_->HasPolylineInProgress())) {
         tool_->CancelPolyline();
       } else {
-        tool_->CloseTool();
+        tool_->CancelTool();
       }
       EndLineDrawing();
       RepaintAll();

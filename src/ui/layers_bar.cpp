@@ -42,10 +42,13 @@ std::vector<int> LayerMenuCommands(const CLayer& layer) {
       return items;
     }
     case kLayerKindVector3: {
-      // A drawing keeps its colours and widths per group of lines and has no colour
-      // or width of its own to change, so only the layer-wide commands are offered.
+      // A drawing with lines takes one colour or one width for all of them.
       std::vector<int> items{kLayerDelete, kLayerDrawLast};
       const auto* drawing = dynamic_cast<const CVectorLayer3*>(&layer);
+      if (drawing && drawing->GroupCount() > 0) {
+        items.push_back(kLayerChangeColor);
+        items.push_back(kLayerChangeWidth);
+      }
       if (drawing && drawing->holdsStripes) items.push_back(kLayerReplaceStripes);
       return items;
     }

@@ -33,6 +33,15 @@ class CViewTool {
   virtual void CancelPolyline() {}
   // Enter: the tool is closed.
   virtual void CloseTool() {}
+  // A polyline tool that has started, even before its first vertex: Esc then
+  // cancels the polyline instead of closing the tool.
+  virtual bool HasPolylineInProgress() const { return false; }
+  // Esc without a polyline in progress: the tool's current step is cancelled
+  // (a tool without steps is closed).
+  virtual void CancelTool() { CloseTool(); }
+  // Right click outside line drawing: the last picked point is dropped. True when
+  // the tool had one.
+  virtual bool DropPick() { return false; }
 };
 
 // Vertices clicked within ten pixels of an edge move just outside the image, so
