@@ -12,9 +12,11 @@
 #include "app/combination_commands.h"
 #include "app/drawing_commands.h"
 #include "app/blocks_commands.h"
+#include "app/command_status.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "app/mask_commands.h"
+#include "app/palette_commands.h"
 #include "base/atomic_file.h"
 #include "base/layer_names.h"
 #include "base/messages.h"
@@ -134,6 +136,7 @@ void Nothing(CImageViewerApp&) {}
 
 std::optional<ChosenFile> AskOpen(CImageViewerApp& app, const std::string& filter, const std::string& extension,
                                   const std::string& folderKey) {
+  if (auto dropped = app.Host().TakePresetOpenFile()) return dropped;
   FileDialogRequest request;
   request.filter = filter;
   request.defaultExtension = extension;
@@ -620,8 +623,8 @@ constexpr CommandDef kCommands[] = {
     {kActualSize, kActualSize, nullptr, ":/icons/zoom_actual.xpm", ActualSize, ZoomState},
     {kFitToWindow, kFitToWindow, nullptr, ":/icons/zoom_fit.xpm", FitToWindow, ZoomState},
     {kDisplayFailure, 0, "", nullptr, DisplayFailure, Always},
-    // Operations: the palette, field addition and drawing tools come with their dialogs.
-    {kPalette, 0, "Палитра", nullptr, Nothing, Disabled},
+    // Operations: their dialogs' handlers live in palette_, combination_ and drawing_commands.
+    {kPalette, 0, "Палитра", nullptr, EditDefaultPalette, Always},
     {kCompress, 0, "Сжать", nullptr, Compress, CompressState},
     {kAddFields, kAddFields, nullptr, nullptr, AddFieldsCommand, AddFieldsState},
     {kDrawing, kDrawing, nullptr, nullptr, OpenDrawing, DrawingState},
@@ -650,15 +653,15 @@ constexpr CommandDef kCommands[] = {
     // Help
     {kHelpContents, kHelpContents, nullptr, nullptr, Nothing, Always},
     {kAbout, kAbout, nullptr, ":/icons/about.xpm", About, Always},
-    // The layers bar's context menu. Palettes, isolines and colour bands come with
-    // their dialogs; drawings have no colour or width of their own to change.
+    // The layers bar's context menu; palettes, isolines and colour bands in
+    // palette_commands, colour and width in drawing_commands.
     {kLayerDelete, kLayerDelete, nullptr, nullptr, DeleteLayer, DeleteLayerState},
-    {kLayerPalette, kLayerPalette, nullptr, nullptr, Nothing, Disabled},
+    {kLayerPalette, kLayerPalette, nullptr, nullptr, EditLayerPalette, ClassMapSelectedState},
     {kLayerGreyPalette, kLayerGreyPalette, nullptr, nullptr, GreyPalette, GreyPaletteState},
     {kLayerChangeColor, kLayerChangeColor, nullptr, nullptr, ChangeLayerColor, ChangeLayerColorState},
     {kLayerChangeWidth, 0, "Изменить Ширину", nullptr, ChangeLayerWidth, ChangeLayerWidthState},
-    {kLayerIsolines, 0, "Изолинии", nullptr, Nothing, Disabled},
-    {kLayerColorBand, kLayerColorBand, nullptr, nullptr, Nothing, Disabled},
+    {kLayerIsolines, 0, "Изолинии", nullptr, ShowLayerIsolines, ClassMapSelectedState},
+    {kLayerColorBand, kLayerColorBand, nullptr, nullptr, ShowLayerColorBand, ClassMapSelectedState},
     {kLayerDrawLast, kLayerDrawLast, nullptr, nullptr, DrawLast, DrawLastState},
     {kLayerReplaceStripes, kLayerReplaceStripes, nullptr, nullptr, ReplaceStripesCommand, ReplaceStripesState},
 };
@@ -743,6 +746,7 @@ void CCommandTable::Install(CMainFrame& frame) {
     if (!shortcut.empty()) action->setShortcut(QKeySequence(QString::fromStdString(shortcut)));
     if (command.icon) action->setIcon(QIcon(QString::fromLatin1(command.icon)));
     action->setCheckable(command.checkable);
+    action->setStatusTip(QString::fromStdString(CommandStatusText(command)));
     const int id = command.id;
     connect(action, &QAction::triggered, this, [this, id] { Run(id); });
     // Shortcuts work wherever the focus is in the window, menus open or not.
@@ -808,6 +812,8 @@ void CCommandTable::Install(CMainFrame& frame) {
     ShowLineamentsFromPanel(app_, newLayer);
     UpdateCommandStates();
   });
+  connect(&frame.RosesBar(), &CRosesParamBar::colourRequested, this, [this] { ChooseRoseMapColour(app_); });
+  connect(&frame.LineamentsBar(), &CLineamentsParamBar::colourRequested, this, [this] { ChooseLineamentColour(app_); });
 
   CRosesCombineDlg& combineBar = frame.CombineBar();
   connect(&combineBar, &CRosesCombineDlg::addRequested, this, [this] {

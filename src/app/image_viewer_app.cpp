@@ -1,19 +1,27 @@
 #include "app/image_viewer_app.h"
 
+#include <QDockWidget>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStatusBar>
 #include <QSettings>
 
 #include <algorithm>
 
 #include "app/commands.h"
 #include "app/image_viewer_doc.h"
+#include "app/window_layout.h"
 #include "base/paths.h"
 #include "base/string_table.h"
+#include "layers/cursor_layer.h"
+#include "project/workspace.h"
 #include "ui/image_viewer_view.h"
 #include "ui/layers_bar.h"
+#include "ui/drop_opener.h"
 #include "ui/main_frame.h"
 #include "ui/qt_app_host.h"
+#include "ui/status_readout.h"
+#include "ui/wheel_zoom.h"
 #include "ui/zoom_toolbar.h"
 
 namespace linea {
@@ -76,7 +84,9 @@ void CImageViewerApp::AddRecentProject(const std::string& path) {
 
 void CImageViewerApp::UpdateTitle() {
   if (!frame_) return;
-  frame_->setWindowTitle(QString::fromStdString(document_->DocumentTitle() + " - " + LoadText(32807)));
+  // "[*]" is where the window shows its modified mark.
+  frame_->setWindowTitle(QString::fromStdString(document_->DocumentTitle() + "[*] - " + LoadText(32807)));
+  frame_->setWindowModified(document_->IsModified());
 }
 
 bool CImageViewerApp::InitInstance(const std::optional<std::string>& projectPath, bool show) {
@@ -99,6 +109,15 @@ bool CImageViewerApp::InitInstance(const std::optional<std::string>& projectPath
   commands_->Install(*frame_);
   host_.onCommand = [this](int id) { commands_->Run(id); };
   frame_->canClose = [this] { return document_->SaveModified(); };
+  statusReadout_ = new CStatusReadout(document_->Workspace(), frame_->View(), *frame_->statusBar());
+  new CWheelZoom(frame_->View());
+  dropOpener_ = new CDropOpener(*frame_);
+  dropOpener_->openWith = [this](int commandId, const std::string& path) {
+    // The command runs as chosen from the menu, its file dialog answered by the drop.
+    host_.PresetOpenFile(path);
+    commands_->Run(commandId);
+    host_.ClearPresetOpenFile();
+  };
   frame_->onFirstShown = [this] { frame_->ZoomToolBar().ShowZoom(document_->Workspace().layerStack.GetZoom()); };
 
   document_->NewDocument();
@@ -107,14 +126,27 @@ bool CImageViewerApp::InitInstance(const std::optional<std::string>& projectPath
   frame_->ZoomToolBar().ShowZoom(document_->Workspace().layerStack.GetZoom());
   UpdateTitle();
   commands_->UpdateCommandStates();
+  const bool restored = RestoreWindowLayout(settings_, *frame_);
+  if (restored) {
+    // The mode decides between the calculation and combination panels, and the
+    // cursor panel is shown exactly while the overlay is.
+    document_->Workspace().UpdateCalcPanel();
+    frame_->CursorDock().setVisible(frame_->CursorOverlay().IsVisible());
+    commands_->UpdateCommandStates();
+  }
   if (show) {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) frame_->setGeometry(screen->availableGeometry());
-    frame_->showMaximized();
+    if (restored) {
+      frame_->show();
+    } else {
+      if (QScreen* screen = QGuiApplication::primaryScreen()) frame_->setGeometry(screen->availableGeometry());
+      frame_->showMaximized();
+    }
   }
   return true;
 }
 
 void CImageViewerApp::ExitInstance() {
+  if (frame_) SaveWindowLayout(settings_, *frame_);
   for (const char* key : kRememberedFolders)
     settings_.setValue(QString::fromLatin1(key), QString::fromStdString(Folder(key)));
   WriteRecentList();

@@ -14,6 +14,8 @@ class QSettings;
 namespace linea {
 
 class CCommandTable;
+class CDropOpener;
+class CStatusReadout;
 class CImageViewerDoc;
 class CImageViewerView;
 class CMainFrame;
@@ -47,6 +49,8 @@ class CImageViewerApp {
   CMainFrame& Frame() { return *frame_; }
   CImageViewerView& View();
   CCommandTable& Commands() { return *commands_; }
+  CDropOpener& DropOpener() { return *dropOpener_; }
+  CStatusReadout& StatusReadout() { return *statusReadout_; }
 
   // A remembered folder ("" when never set).
   std::string Folder(const std::string& key) const;
@@ -70,6 +74,9 @@ class CImageViewerApp {
   std::unique_ptr<CImageViewerDoc> document_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<CCommandTable> commands_;
+  // Owned by the frame's widgets (Qt parents), which outlive neither.
+  CDropOpener* dropOpener_ = nullptr;
+  CStatusReadout* statusReadout_ = nullptr;
 };
 
 }  // namespace linea

@@ -11,13 +11,21 @@
 #include <string>
 
 #include "app/image_viewer_app.h"
+#include "ui/dialog_fitting.h"
 #include "ui/main_frame.h"
 #include "ui/qt_app_host.h"
+#include "ui/qt_translations.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Linea applications"));
   QCoreApplication::setApplicationName(QStringLiteral("Linea"));
+  // The program speaks Russian; so do Qt's own buttons and dialogs when the
+  // system has their translations (otherwise they stay English).
+  linea::CQtTranslations qtTranslations;
+  if (!qtTranslations.Install())
+    std::fprintf(stderr, "linea: Qt's Russian translations are not installed (qt6-translations-l10n)\n");
+  linea::CDialogFitter dialogFitter;
 
   std::optional<std::string> project;
   QString screenshot;

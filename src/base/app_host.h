@@ -16,6 +16,7 @@ struct ImageSizeAnswer {
   int width = 0;
   int height = 0;
   int bytesPerSample = 1;
+  bool cancelled = false;  // the user closed the prompt with Cancel: nothing is opened
 };
 
 // What the calculation panel is to show, as the workspace sees it. The panel
@@ -38,6 +39,16 @@ struct PalettePanelContents {
   int count = 0;
   std::vector<int> indices;
   std::vector<std::uint8_t> red, green, blue;  // 256 entries each
+  // Beside swatch i, the values its step covers ("" when the map has no values).
+  std::vector<std::string> ranges;
+  // The visible colour bands: their colour (0x00BBGGRR) and the values they show.
+  struct Band {
+    std::uint32_t colour = 0;
+    std::string range;
+    bool operator==(const Band&) const = default;
+  };
+  std::vector<Band> bands;
+  bool operator==(const PalettePanelContents&) const = default;
 };
 
 class CAppHost {

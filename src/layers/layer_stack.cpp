@@ -5,6 +5,7 @@
 #include <new>
 
 #include "layers/bitmap_layer.h"
+#include "layers/palette_legend.h"
 #include "layers/raster_layer.h"
 
 namespace linea {
@@ -144,26 +145,23 @@ std::vector<CLayer*> CLayerStack::CollectVisible() const {
   return collected;
 }
 
-void CLayerStack::UpdatePalettePanel(const CLayer* first) {
+void CLayerStack::UpdatePalettePanel(const std::vector<CLayer*>& composed) {
+  const CLayer* first = composed.empty() ? nullptr : composed.front();
   const auto* raster =
       first != nullptr && first->GetKind() == kLayerKindRaster ? dynamic_cast<const CRasterLayer*>(first) : nullptr;
-  if (raster == nullptr) {
+  auto contents = MakePalettePanelContents(raster, composed);
+  if (!contents) {
     host_->HidePalettePanel();
     paletteKey_ = kNoPaletteKey;
+    palettePanelShown_.reset();
     return;
   }
-  const std::uint32_t key = raster->PaletteKey();
-  if (key == paletteKey_) return;
-  PalettePanelContents contents;
-  // One swatch per step, showing the colour of the step's last class.
-  const std::size_t swatches = std::min(std::size_t(std::max(raster->steps, 0)), raster->stepBoundaries.size());
-  contents.count = int(swatches);
-  contents.indices.assign(raster->stepBoundaries.begin(), raster->stepBoundaries.begin() + swatches);
-  contents.red.assign(raster->red.begin(), raster->red.end());
-  contents.green.assign(raster->green.begin(), raster->green.end());
-  contents.blue.assign(raster->blue.begin(), raster->blue.end());
-  host_->ShowPalettePanel(contents);
-  paletteKey_ = key;
+  paletteKey_ = raster != nullptr ? raster->PaletteKey() : kNoPaletteKey;
+  // Compared by what the panel would show, so that a grey palette or a recolouring
+  // with the same number of steps reaches the panel too.
+  if (palettePanelShown_ && *palettePanelShown_ == *contents) return;
+  host_->ShowPalettePanel(*contents);
+  palettePanelShown_ = std::move(contents);
 }
 
 bool CLayerStack::PrepareComposition(int width, int height, bool& fresh) {
@@ -182,7 +180,7 @@ bool CLayerStack::ComposeLayers(const CompositionSettings& settings) {
   for (auto& layer : layers_) layer->ClearChanged();
 
   const std::vector<CLayer*> collected = CollectVisible();
-  UpdatePalettePanel(collected.empty() ? nullptr : collected.front());
+  UpdatePalettePanel(collected);
 
   const int width = settings.imageWidth, height = settings.imageHeight;
   if (collected.empty()) {

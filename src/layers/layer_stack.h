@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -98,7 +99,7 @@ class CLayerStack {
   std::vector<CLayer*> CollectVisible() const;
 
  private:
-  void UpdatePalettePanel(const CLayer* first);
+  void UpdatePalettePanel(const std::vector<CLayer*>& composed);
   // Makes sure the picture has the size; `fresh` tells whether it was just made (black).
   bool PrepareComposition(int width, int height, bool& fresh);
 
@@ -110,6 +111,8 @@ class CLayerStack {
   int offsetX_ = 0;
   int offsetY_ = 0;
   std::uint32_t paletteKey_ = kNoPaletteKey;
+  // What the palette panel was last given; none while it is hidden.
+  std::optional<PalettePanelContents> palettePanelShown_;
   CImage composition_;
 };
 

@@ -482,6 +482,7 @@ int ReadRaw(CAppHost& host, const std::string& path, int imageType, std::vector<
     while ((side + 1) * (side + 1) <= samples) ++side;
     const ImageSizeAnswer answer = host.AskImageSize({int(std::min<std::int64_t>(side, INT32_MAX)),
                                                       int(std::min<std::int64_t>(side, INT32_MAX)), typeDefault});
+    if (answer.cancelled) return 1;  // the user's choice needs no message
     width = answer.width;
     height = answer.height;
     bytesPerSample = answer.bytesPerSample == 2 ? 2 : 1;

@@ -70,7 +70,8 @@ inline constexpr const char* kElevationModelDefaultExtension = "*.raw";
 // little-endian). When width or height is 0 the host is asked for the size, proposed
 // as the square root of the file's samples, 16-bit preset for elevation models;
 // otherwise the given size is used with `bytesPerSample` (1 or 2; anything else is the
-// type's default). `data` receives the file's bytes. 0, or 1 after showing the message.
+// type's default). `data` receives the file's bytes. 0, or 1 after showing the message
+// (1 without one when the user cancelled the size prompt).
 int ReadRaw(CAppHost& host, const std::string& path, int imageType, std::vector<std::uint8_t>& data, int& width,
             int& height, int& bytesPerSample);
 

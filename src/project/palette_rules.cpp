@@ -35,6 +35,28 @@ double LeadingNumber(const std::string& text) {
 
 }  // namespace
 
+PaletteSettings DefaultPaletteSettings(const CalcParameters& params) {
+  return PaletteSettings{params.paletteSteps, params.paletteEqualPopulation, params.paletteColours,
+                         params.paletteContrast};
+}
+
+void SetDefaultPaletteSettings(CalcParameters& params, const PaletteSettings& settings) {
+  params.paletteSteps = settings.steps;
+  params.paletteEqualPopulation = settings.equalPopulation;
+  params.paletteColours = settings.paletteKind;
+  params.paletteContrast = settings.brightness;
+}
+
+PaletteSettings MapPaletteSettings(const CRasterLayer& map) {
+  return PaletteSettings{map.steps, map.equalPopulation != 0, map.paletteKind, map.brightness};
+}
+
+int PaletteStepsOfText(const std::string& stepsText) {
+  return int(std::clamp<long long>(LeadingInteger(stepsText), -2147483647LL - 1, 2147483647LL));
+}
+
+double PaletteBrightnessOfText(const std::string& brightnessText) { return LeadingNumber(brightnessText); }
+
 std::optional<DialogFailure> CheckPaletteSettings(const std::string& stepsText, const std::string& brightnessText) {
   const long long steps = LeadingInteger(stepsText);
   if (steps < 1 || steps > 16) return DialogFailure{RangeMessage("Quants", 1, 16), kControlQuants};

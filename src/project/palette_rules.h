@@ -10,6 +10,8 @@
 #include <string>
 
 #include "results/bands.h"
+#include "results/calc_parameters.h"
+#include "results/combination_ops.h"  // PaletteSettings
 
 namespace linea {
 
@@ -34,6 +36,14 @@ struct DialogFailure {
 // ("Quants"), the brightness text read as a number 0.1..2.0 ("Contrast", the
 // message naming 0 and 2). Texts that are not numbers read as 0.
 std::optional<DialogFailure> CheckPaletteSettings(const std::string& stepsText, const std::string& brightnessText);
+
+// The workspace's defaults for new maps, and a map's own settings.
+PaletteSettings DefaultPaletteSettings(const CalcParameters& params);
+void SetDefaultPaletteSettings(CalcParameters& params, const PaletteSettings& settings);
+PaletteSettings MapPaletteSettings(const CRasterLayer& map);
+// The settings dialog's texts read the way CheckPaletteSettings reads them.
+int PaletteStepsOfText(const std::string& stepsText);
+double PaletteBrightnessOfText(const std::string& brightnessText);
 
 // The palette panel: up to 16 swatches and how many are in use.
 struct PaletteSwatches {

@@ -11,6 +11,7 @@
 #include "base/string_table.h"
 #include "imaging/image.h"
 #include "layers/raster_import.h"
+#include "project/map_colours.h"
 #include "project/workspace.h"
 #include "results/result_files.h"
 
@@ -198,6 +199,7 @@ bool CWorkspace::LoadProject(const std::string& path) {
   params.Rate = rate >= 1e-9 && std::isfinite(rate) ? rate : 1.0;
   results.SetGridFromRate(params.Rate);
   ReadParameters(params, profile);
+  ReadMapColours(params, profile);
   LoadResults(results, profile, path);
   ReadSaveSettings(saveSettings, profile);
   UpdateCalcPanel();
@@ -213,6 +215,7 @@ int CWorkspace::SaveProject(const std::string& path) {
   profile.SetInt("Main", "LineWidth", lineWidth);
   profile.SetInt("Main", "DefaultLineWidth", defaultLineWidth);
   WriteParameters(params, profile);
+  WriteMapColours(params, profile);
 
   // The result files and the project file replace the previous ones together, and
   // only when all of them are complete.

@@ -83,6 +83,10 @@ struct CalcParameters {
   bool lineamentRose = false;      // draw a lineament rose instead of the lineaments
   std::int32_t lineamentBeams = 180;
   std::int32_t lineamentSumWindow = 23;
+  // The colour of the rose panel's vector and line maps once chosen with "Задать
+  // цвет" (0x00BBGGRR); until then they are red, and elongation lines blue.
+  bool roseMapColourSet = false;
+  std::uint32_t roseMapColour = 0x0000FF;
 
   bool operator==(const CalcParameters&) const = default;
 };

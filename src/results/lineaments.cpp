@@ -299,7 +299,7 @@ int BuildLineamentsLayer(const CResults& results, CLineamentSelection& selection
     for (std::size_t i = 0; i < records.size(); ++i)
       if (isSelected(i)) counts[records[i].Direction()] += 1.0;
     if (DrawLineamentRose(counts, params.lineamentBeams, params.lineamentSumWindow, int(results.imageWidth),
-                          int(results.imageHeight), *layer, kRoseRed, lineWidth, selection.rose) != 0)
+                          int(results.imageHeight), *layer, params.lineamentColour, lineWidth, selection.rose) != 0)
       return 3;
   } else {
     const std::uint32_t gridWidth = results.gridWidth, gridHeight = results.gridHeight;
@@ -313,7 +313,7 @@ int BuildLineamentsLayer(const CResults& results, CLineamentSelection& selection
         if (row < gridHeight && column < gridWidth && isSelected(i))
           marks[std::size_t(row) * gridWidth + column] = 1;
       }
-      if (TraceLineamentCells(marks, int(gridWidth), int(gridHeight), int(results.imageWidth), *layer, kRoseRed,
+      if (TraceLineamentCells(marks, int(gridWidth), int(gridHeight), int(results.imageWidth), *layer, params.lineamentColour,
                               lineWidth) != 0)
         return 3;
     }

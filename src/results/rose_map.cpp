@@ -252,7 +252,7 @@ int BuildVectorMap(const CResults& results, CLayerStack& stack, std::string name
   settings.globalNormalisation = params.globalNormalisation;
   settings.minElongation = params.minElongation;
   settings.minDensity = params.minDensity;
-  settings.color = params.mapKind == 'x' ? kFlowLineBlue : kRoseRed;
+  settings.color = params.roseMapColourSet ? params.roseMapColour : params.mapKind == 'x' ? kFlowLineBlue : kRoseRed;
   settings.lineWidth = lineWidth;
   const int code = DrawRoseVectors(results, *layer, settings);
   // An empty grid keeps its own message; every other failure is one of memory.

@@ -70,6 +70,8 @@ void CImageViewerView::SetScrollSizes(ViewSize size) {
 void CImageViewerView::OnDocumentUpdate() {
   SetScrollSizes(TargetSize(ProjectSize(), Zoom()));
   viewport()->update();
+  // Another project is another picture under the overlay.
+  workspace_.Host().RefreshCursorReadout();
 }
 
 void CImageViewerView::Refresh() { viewport()->update(); }

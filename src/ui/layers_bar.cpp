@@ -82,12 +82,16 @@ CLayersBar::CLayersBar(CWorkspace& workspace, QWidget* parent)
   list->header()->setStretchLastSection(true);
   list->setIconSize(QSize(16, 16));
   list->viewport()->installEventFilter(this);
+  ui_->descriptionLine->setFixedHeight(ui_->descriptionLine->fontMetrics().height() + 4);
   ui_->showAtOnce->setChecked(true);
   ui_->showButton->hide();
   connect(list, &QTreeWidget::itemChanged, this, &CLayersBar::OnItemChanged);
   connect(list, &QTreeWidget::itemEntered, this, [this](QTreeWidgetItem* item, int) { OnItemEntered(item); });
+  // The highlighted row is the current layer, whatever moved the highlight (a click
+  // on the name, the keyboard); a click on a check box alone moves neither.
+  connect(list, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* item, QTreeWidgetItem*) { OnItemActivated(item); });
   connect(list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) { OnItemActivated(item); });
-  connect(list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) { OnItemActivated(item); });
   connect(list, &QTreeWidget::customContextMenuRequested, this, &CLayersBar::OnContextMenu);
   connect(ui_->showAtOnce, &QCheckBox::toggled, this, &CLayersBar::OnShowAtOnceToggled);
   connect(ui_->showButton, &QPushButton::clicked, this, [this] { RefreshView(false); });
@@ -102,7 +106,7 @@ QPushButton* CLayersBar::ShowButton() const { return ui_->showButton; }
 QPushButton* CLayersBar::MergeButton() const { return ui_->mergeButton; }
 bool CLayersBar::ShowAtOnce() const { return ui_->showAtOnce->isChecked(); }
 void CLayersBar::SetShowAtOnce(bool on) { ui_->showAtOnce->setChecked(on); }
-QString CLayersBar::DescriptionText() const { return ui_->descriptionLine->text(); }
+QString CLayersBar::DescriptionText() const { return ui_->descriptionLine->toolTip(); }
 
 CLayer* CLayersBar::LayerOf(const QTreeWidgetItem* item) const {
   if (item == nullptr) return nullptr;
@@ -141,6 +145,7 @@ void CLayersBar::Refill() {
     item->setIcon(0, QIcon(QString::fromLatin1(kKindIcons[LayerIconIndex(layer->GetKind())])));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(0, layer->IsVisible() ? Qt::Checked : Qt::Unchecked);
+    item->setToolTip(0, QString::fromStdString(layer->GetDescription()));
     if (layer == stack.GetCurrentLayer()) current = item;
   }
   if (current) list->setCurrentItem(current);
@@ -178,8 +183,18 @@ void CLayersBar::OnItemEntered(QTreeWidgetItem* item) {
   ShowDescription(layer ? QString::fromStdString(layer->GetDescription()) : QString());
 }
 
+QString DescriptionLineText(const QString& description) {
+  const QStringList lines = description.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  return lines.isEmpty() ? QString() : lines.front().trimmed();
+}
+
 void CLayersBar::ShowDescription(const QString& text) {
-  ui_->descriptionLine->setText(text);
+  // One line of fixed height: a long description must not resize the panel and
+  // move its buttons under the pointer. The whole text is the line's tooltip.
+  QLabel* line = ui_->descriptionLine;
+  line->setText(line->fontMetrics().elidedText(DescriptionLineText(text), Qt::ElideRight,
+                                               std::max(0, line->width())));
+  line->setToolTip(text);
   if (showStatus) showStatus(text);
 }
 
@@ -190,7 +205,7 @@ bool CLayersBar::eventFilter(QObject* watched, QEvent* event) {
 
 void CLayersBar::OnItemActivated(QTreeWidgetItem* item) {
   CLayer* layer = LayerOf(item);
-  if (layer == nullptr) return;
+  if (layer == nullptr || programmaticChanges_ > 0) return;
   workspace_.layerStack.SetCurrentLayer(layer);
   emit currentLayerChanged();
 }

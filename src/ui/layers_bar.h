@@ -47,6 +47,9 @@ int LayerIconIndex(int kind);
 // The number of CVectorLayer3 layers, which "Рисовать последним" and "Объединить" need two of.
 int DrawingLayerCount(const CWorkspace& workspace);
 
+// The first line of a layer's description, which the bar's one text line shows.
+QString DescriptionLineText(const QString& description);
+
 class CLayersBar : public QWidget {
   Q_OBJECT
  public:
@@ -68,6 +71,7 @@ class CLayersBar : public QWidget {
   void SetShowAtOnce(bool on);
   QPushButton* ShowButton() const;
   QPushButton* MergeButton() const;
+  // The whole description of the layer under the mouse (the text line shows its first line).
   QString DescriptionText() const;
 
   // The context-menu commands, by id (the command table's actions).

@@ -13,16 +13,24 @@ std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 CLineamentsParamBar::CLineamentsParamBar(CAppHost& host, QWidget* parent)
     : QWidget(parent), host_(host), ui_(new Ui::CLineamentsParamBarForm) {
   ui_->setupUi(this);
-  QPalette swatch = ui_->colourSwatch->palette();
-  swatch.setColor(QPalette::Window, QColor(int(colour_ & 0xFF), int((colour_ >> 8) & 0xFF), int((colour_ >> 16) & 0xFF)));
-  ui_->colourSwatch->setPalette(swatch);
+  SetColour(colour_);
   ui_->allDirectionsRadio->setChecked(true);
   UpdateSelectionEnabling();
   for (QRadioButton* radio : {ui_->allDirectionsRadio, ui_->sectorRadio, ui_->rangeRadio})
     connect(radio, &QRadioButton::clicked, this, [this] { UpdateSelectionEnabling(); });
   connect(ui_->showButton, &QPushButton::clicked, this, [this] { emit showRequested(false); });
   connect(ui_->newLayerButton, &QPushButton::clicked, this, [this] { emit showRequested(true); });
+  connect(ui_->colourButton, &QPushButton::clicked, this, [this] { emit colourRequested(); });
 }
+
+void CLineamentsParamBar::SetColour(std::uint32_t colour) {
+  colour_ = colour;
+  QPalette swatch = ui_->colourSwatch->palette();
+  swatch.setColor(QPalette::Window, QColor(int(colour_ & 0xFF), int((colour_ >> 8) & 0xFF), int((colour_ >> 16) & 0xFF)));
+  ui_->colourSwatch->setPalette(swatch);
+}
+
+QPushButton* CLineamentsParamBar::ColourButton() const { return ui_->colourButton; }
 
 CLineamentsParamBar::~CLineamentsParamBar() { delete ui_; }
 

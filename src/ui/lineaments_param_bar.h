@@ -46,10 +46,15 @@ class CLineamentsParamBar : public QWidget {
   QPushButton* NewLayerButton() const;
   // The swatch's colour, 0x00BBGGRR.
   std::uint32_t Colour() const { return colour_; }
+  // The colour of the next lineament layer, shown in the swatch.
+  void SetColour(std::uint32_t colour);
+  QPushButton* ColourButton() const;
 
  signals:
   // "Показать" (false) and "Новый слой" (true).
   void showRequested(bool newLayer);
+  // "Задать цвет".
+  void colourRequested();
 
  private:
   void UpdateSelectionEnabling();

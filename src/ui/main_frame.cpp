@@ -34,7 +34,6 @@ constexpr int kCombineTitle = 32782;
 constexpr int kRosesTitle = 32775;
 constexpr int kLineamentsTitle = 32777;
 constexpr int kCursorTitle = 32649;
-constexpr int kPalettePanelX = 350;
 constexpr std::uint8_t kElevationModel = 3;
 }  // namespace
 
@@ -93,9 +92,12 @@ CMainFrame::CMainFrame(CWorkspace& workspace, CAppHost& host) : workspace_(works
   lineHelp_ = new CToolHelp(ToolHelpKind::kPolyline, this);
   mergeHelp_ = new CToolHelp(ToolHelpKind::kMergeBlocks, this);
   excludeHelp_ = new CToolHelp(ToolHelpKind::kExcludeBlock, this);
+  // Docked beside the view, so that the legend never covers the menus or the picture.
   paletteShow_ = new CPalleteShow(this);
   paletteShow_->setObjectName(QStringLiteral("paletteShow"));
-  paletteShow_->move(kPalettePanelX, 0);
+  connect(paletteShow_, &QDockWidget::visibilityChanged, this, &CMainFrame::stateChanged);
+  addDockWidget(Qt::RightDockWidgetArea, paletteShow_);
+  paletteShow_->hide();
 
   cursorOverlay_ = std::make_unique<CCursorLayer>();
   view_->SetCursorOverlay(cursorOverlay_.get());
@@ -134,6 +136,10 @@ void CMainFrame::UpdateCalcPanel(const CalcPanelState& state) {
   rosesBar_->SetGlobalNormalisationAvailable(ComputeCalcPanelEnabling(state, calcBar_->StripesOn()).globalNormalisation);
   calcDock_->setVisible(!state.rosesCombination);
   combineDock_->setVisible(state.rosesCombination);
+  // The panels show the colours the project keeps for their next layers.
+  const CalcParameters& params = workspace_.params;
+  rosesBar_->SetColour(params.roseMapColourSet ? std::optional<std::uint32_t>(params.roseMapColour) : std::nullopt);
+  lineamentsBar_->SetColour(params.lineamentColour);
   emit stateChanged();
 }
 

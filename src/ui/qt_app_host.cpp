@@ -82,7 +82,7 @@ std::optional<std::string> CQtAppHost::RunLayerNameDialog(const std::string& pro
 
 ImageSizeAnswer CQtAppHost::RunImageSizeDialog(const ImageSizeAnswer& proposal) {
   CImageSizeDialog dialog(DialogParent(), proposal);
-  dialog.exec();  // whatever closed it, the edits are taken
+  dialog.exec();  // Cancel or Esc opens nothing; OK takes the edits
   return dialog.Answer();
 }
 
@@ -195,9 +195,7 @@ void CQtAppHost::ShowPalettePanel(const PalettePanelContents& contents) {
   if (!frame_) return;
   CPalleteShow& panel = frame_->PaletteShow();
   panel.SetContents(contents);
-  // Hidden and shown again, so that it comes up with the new colours.
-  panel.hide();
-  panel.show();
+  if (panel.isHidden()) panel.show();
   emit frame_->stateChanged();
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "base/app_host.h"
 
@@ -95,6 +96,12 @@ class CQtAppHost : public CAppHost {
   // compression factor, save settings) and gives QDialog's result code.
   virtual int ExecDialog(QDialog& dialog);
 
+  // A file already chosen (dropped on the window): the next open command takes it
+  // instead of showing its file dialog. Cleared after that command has run.
+  void PresetOpenFile(const std::string& path) { presetOpenFile_ = ChosenFile{path, 0}; }
+  std::optional<ChosenFile> TakePresetOpenFile() { return std::exchange(presetOpenFile_, std::nullopt); }
+  void ClearPresetOpenFile() { presetOpenFile_.reset(); }
+
   // The progress window while long work runs (null otherwise).
   CProgressWindow* ProgressWindow() const { return progress_.get(); }
 
@@ -105,6 +112,7 @@ class CQtAppHost : public CAppHost {
   CMainFrame* frame_ = nullptr;
   std::unique_ptr<CProgressWindow> progress_;
   int progressRange_ = 0;
+  std::optional<ChosenFile> presetOpenFile_;
 };
 
 // Shows the wait cursor for its lifetime.

@@ -1,5 +1,8 @@
 #include "ui/roses_param_bar.h"
 
+#include <QIcon>
+#include <QPixmap>
+
 #include "base/field_kinds.h"
 #include "base/messages.h"
 #include "base/profile_text.h"
@@ -30,6 +33,7 @@ CRosesParamBar::CRosesParamBar(CAppHost& host, QWidget* parent)
     connect(radio, &QRadioButton::toggled, this, [this] { UpdateRangeEnabling(); });
   connect(ui_->showButton, &QPushButton::clicked, this, [this] { emit showRequested(false); });
   connect(ui_->newLayerButton, &QPushButton::clicked, this, [this] { emit showRequested(true); });
+  connect(ui_->colourButton, &QPushButton::clicked, this, [this] { emit colourRequested(); });
 }
 
 CRosesParamBar::~CRosesParamBar() { delete ui_; }
@@ -38,6 +42,17 @@ QComboBox* CRosesParamBar::KindList() const { return ui_->kindList; }
 QCheckBox* CRosesParamBar::LocalBox() const { return ui_->localBox; }
 QCheckBox* CRosesParamBar::GlobalBox() const { return ui_->globalBox; }
 QPushButton* CRosesParamBar::ShowButton() const { return ui_->showButton; }
+QPushButton* CRosesParamBar::ColourButton() const { return ui_->colourButton; }
+
+void CRosesParamBar::SetColour(std::optional<std::uint32_t> colour) {
+  if (!colour) {
+    ui_->colourButton->setIcon(QIcon());
+    return;
+  }
+  QPixmap swatch(16, 12);
+  swatch.fill(QColor(int(*colour & 0xFF), int((*colour >> 8) & 0xFF), int((*colour >> 16) & 0xFF)));
+  ui_->colourButton->setIcon(QIcon(swatch));
+}
 QPushButton* CRosesParamBar::NewLayerButton() const { return ui_->newLayerButton; }
 QLineEdit* CRosesParamBar::Edit(const char* objectName) const {
   return findChild<QLineEdit*>(QString::fromLatin1(objectName));

@@ -5,6 +5,9 @@
 // elongation. The fields are texts until a show button stores and validates them
 // into the workspace's parameters.
 
+#include <cstdint>
+#include <optional>
+
 #include <QWidget>
 
 #include "results/calc_parameters.h"
@@ -49,10 +52,16 @@ class CRosesParamBar : public QWidget {
   QLineEdit* Edit(const char* objectName) const;
   QPushButton* ShowButton() const;
   QPushButton* NewLayerButton() const;
+  QPushButton* ColourButton() const;
+  // The colour of the next vector or line map, shown on "Задать цвет"; none
+  // while the kinds keep their own colours.
+  void SetColour(std::optional<std::uint32_t> colour);
 
  signals:
   // "Показать" (false) and "Новый слой" (true).
   void showRequested(bool newLayer);
+  // "Задать цвет".
+  void colourRequested();
 
  private:
   void RefillKinds();

@@ -56,6 +56,7 @@ CImageSizeDialog::CImageSizeDialog(QWidget* parent, const ImageSizeAnswer& propo
     : QDialog(parent), ui_(new Ui::CImageSizeDialogForm) {
   ui_->setupUi(this);
   connect(ui_->buttons, &QDialogButtonBox::accepted, this, &CImageSizeDialog::accept);
+  connect(ui_->buttons, &QDialogButtonBox::rejected, this, &CImageSizeDialog::reject);
   SetTexts(FormatText("%d", proposal.width), FormatText("%d", proposal.height), proposal.bytesPerSample == 2);
 }
 
@@ -67,11 +68,17 @@ void CImageSizeDialog::SetTexts(const std::string& width, const std::string& hei
   ui_->sixteenBitBox->setChecked(sixteenBits);
 }
 
+void CImageSizeDialog::reject() {
+  cancelled_ = true;
+  QDialog::reject();
+}
+
 ImageSizeAnswer CImageSizeDialog::Answer() const {
   ImageSizeAnswer answer;
   answer.width = LeadingInteger(ui_->widthEdit->text().toStdString());
   answer.height = LeadingInteger(ui_->heightEdit->text().toStdString());
   answer.bytesPerSample = ui_->sixteenBitBox->isChecked() ? 2 : 1;
+  answer.cancelled = cancelled_;
   return answer;
 }
 

@@ -50,8 +50,13 @@ class CImageSizeDialog : public QDialog {
   ImageSizeAnswer Answer() const;
   void SetTexts(const std::string& width, const std::string& height, bool sixteenBits);
 
+ public slots:
+  void reject() override;
+
  private:
   Ui::CImageSizeDialogForm* ui_;
+  // Closed by Cancel, Esc or the window's close button.
+  bool cancelled_ = false;
 };
 
 class CVWidthDlg : public QDialog {

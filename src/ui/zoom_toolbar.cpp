@@ -27,8 +27,11 @@ CZoomBox::CZoomBox(QWidget* parent) : QComboBox(parent) {
 }
 
 void CZoomBox::showPopup() {
-  listOpen_ = true;
+  // Opening the list takes the focus from the typed text, which the box reports as
+  // "activated" while the list opens: only what comes after is a pick.
+  listOpen_ = false;
   QComboBox::showPopup();
+  listOpen_ = true;
 }
 
 void CZoomBox::hidePopup() {
@@ -49,6 +52,11 @@ CZoomToolBar::CZoomToolBar(CAppHost& host, QWidget* parent) : QToolBar(parent), 
   zoomBox_->setToolTip(QString::fromStdString(LoadText(kZoomBoxTip)));
   for (double zoom : kListedZooms) zoomBox_->addItem(QString::fromStdString(ZoomText(zoom)));
   zoomBox_->setEditText(QString::fromStdString(ZoomText(1.0)));
+  // Typed "20" must stay 20 %, not be completed to a listed "200 %".
+  zoomBox_->setCompleter(nullptr);
+  // Typed keys reach the focused combo box, which hands them to its line edit
+  // directly, past any filter of the line edit: Enter is taken from both.
+  zoomBox_->installEventFilter(this);
   zoomBox_->lineEdit()->installEventFilter(this);
   connect(zoomBox_, &CZoomBox::listedZoomChosen, this, &CZoomToolBar::ApplyText);
   addWidget(zoomBox_);
@@ -58,8 +66,9 @@ CZoomToolBar::CZoomToolBar(CAppHost& host, QWidget* parent) : QToolBar(parent), 
 void CZoomToolBar::ShowZoom(double zoom) { zoomBox_->setEditText(QString::fromStdString(ZoomText(zoom))); }
 
 bool CZoomToolBar::eventFilter(QObject* watched, QEvent* event) {
-  // Enter in the box is taken here, so that the box does not also pick a list item.
-  if (watched == zoomBox_->lineEdit() && event->type() == QEvent::KeyPress) {
+  // Taken here and not passed on, so that the box does not also pick a list item
+  // and the line edit does not hand the key back to the box a second time.
+  if ((watched == zoomBox_ || watched == zoomBox_->lineEdit()) && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       ApplyText(zoomBox_->lineEdit()->text());
@@ -73,6 +82,8 @@ void CZoomToolBar::ApplyText(const QString& text) {
   const auto input = ParseZoomText(text.toStdString());
   if (!input || !applyZoom || !applyZoom(input->zoom)) {
     ShowError(host_, kBadZoomMessage);
+    // The box goes back to the zoom in force rather than keep a text that is not it.
+    if (currentZoom) ShowZoom(currentZoom());
     return;
   }
   if (!input->hadPercent) ShowZoom(currentZoom ? currentZoom() : input->zoom);

@@ -272,12 +272,12 @@ TEST_F(LayerStackTest, FailureIsPostedToTheHost) {
   EXPECT_EQ(host.displayFailures, 2);
 }
 
-TEST_F(LayerStackTest, PalettePanelFollowsTheBaseRasterByKey) {
+TEST_F(LayerStackTest, PalettePanelFollowsTheColoursOfTheBaseRaster) {
   auto map = SolidLayer<CRasterLayer>("Розы 1", 4, 3, kRed);
   map->steps = 3;
   map->stepBoundaries = {2, 5, 255};
-  map->red[5] = 77;
-  map->blue[255] = 9;
+  map->Image().SetColorForIndex(5, MakeColor(77, 0, 0));
+  map->Image().SetColorForIndex(255, MakeColor(0, 0, 9));
   CRasterLayer* raster = map.get();
   stack.AddLayer(std::move(map));
   ASSERT_TRUE(stack.ComposeLayers(settings));
@@ -290,14 +290,17 @@ TEST_F(LayerStackTest, PalettePanelFollowsTheBaseRasterByKey) {
   EXPECT_EQ(shown.blue[255], 9);
   EXPECT_EQ(stack.GetPaletteKey(), 33u);  // palette kind 3 + 10 x 3 steps
 
-  raster->MarkChanged();  // same key: the panel is not handed the palette again
+  raster->MarkChanged();  // same colours: the panel is not handed the palette again
   ASSERT_TRUE(stack.ComposeLayers(settings));
   EXPECT_EQ(host.palettePanels.size(), 1u);
-  raster->paletteKind = 1;
-  raster->MarkChanged();
+  // The grey palette keeps the key but changes the colours, and the panel follows.
+  raster->SetGrayPalette();
   ASSERT_TRUE(stack.ComposeLayers(settings));
-  EXPECT_EQ(host.palettePanels.size(), 2u);
-  EXPECT_EQ(stack.GetPaletteKey(), 31u);
+  ASSERT_EQ(host.palettePanels.size(), 2u);
+  EXPECT_EQ(host.palettePanels[1].red[1], 1);  // was the map's red
+  EXPECT_EQ(host.palettePanels[1].green[1], 1);
+  EXPECT_EQ(host.palettePanels[1].red[5], 77);  // unused entries are left alone
+  EXPECT_EQ(stack.GetPaletteKey(), 33u);
 
   const int hides = host.palettePanelHides;
   stack.AddLayer(SolidLayer<CBitmapLayer>("Исходное", 4, 3, kRed));  // hides the map

@@ -363,3 +363,21 @@ TEST_F(LineamentsLayerTest, ABadSectorBuildsNothing) {
 
 }  // namespace
 }  // namespace linea
+
+namespace linea {
+namespace {
+
+TEST_F(LineamentsLayerTest, TheChosenColourDrawsTheLineamentsAndTheirRose) {
+  results.lineaments = {Cell(1, 1, 30, 120), Cell(2, 5, 100, 300)};
+  params.lineamentColour = 0x0000FF00;
+  ASSERT_EQ(Build(), 0);
+  ASSERT_EQ(Layer()->GroupCount(), 1);
+  EXPECT_EQ(Layer()->Group(0).GetColor(), 0x0000FF00u);
+  params.lineamentRose = true;
+  ASSERT_EQ(Build(), 0);
+  ASSERT_EQ(Layer()->GroupCount(), 1);
+  EXPECT_EQ(Layer()->Group(0).GetColor(), 0x0000FF00u);
+}
+
+}  // namespace
+}  // namespace linea

@@ -14,10 +14,12 @@
 
 #include "results/calc_parameters.h"
 #include "scripted_qt_host.h"
+#include "ui/color_band_dlg.h"
 #include "ui/compress_dlg.h"
 #include "ui/cursor_bar.h"
 #include "ui/lineaments_param_bar.h"
 #include "ui/main_calc_dialog.h"
+#include "ui/palette_settings_dlg.h"
 #include "ui/roses_param_bar.h"
 #include "ui/tool_help.h"
 #include "ui/world_coordinates.h"
@@ -74,6 +76,8 @@ TEST(FormTexts, PanelsAndDialogsShowTheProgramsTexts) {
   ExpectTextsShown(CCompressDlg(nullptr, host), "177");
   ExpectTextsShown(CWorldCoordinates(nullptr, CSaveSettings{}), "209");
   ExpectTextsShown(CCursorBar(nullptr), "180");
+  ExpectTextsShown(CPaletteSettingsDlg(nullptr, host, PaletteSettings{}), "176");
+  ExpectTextsShown(CColorBand(nullptr, host, ColorBandDialogValues{}, 600, 450), "178");
 }
 
 TEST(FormTexts, ToolHelpWindowsShowTheirTitlesAndTexts) {

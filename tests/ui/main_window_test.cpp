@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <array>
 #include <memory>
@@ -88,11 +90,22 @@ class MainWindowTest : public ::testing::Test {
     return names;
   }
   QString ZoomBoxText() { return Frame().ZoomToolBar().ZoomBox()->currentText(); }
+  // Types into the zoom box as a person does: the box takes the focus, the old
+  // text is selected and replaced key by key, Enter ends it. Every key goes to
+  // whichever widget has the focus.
   void TypeZoom(const QString& text) {
-    QLineEdit* edit = Frame().ZoomToolBar().ZoomBox()->lineEdit();
-    edit->setText(text);
-    QTest::keyClick(edit, Qt::Key_Return);
+    CZoomBox* box = Frame().ZoomToolBar().ZoomBox();
+    Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    box->setFocus(Qt::MouseFocusReason);
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused == box || focused == box->lineEdit());
+    QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   }
+  // The title as the window shows it, the modified mark put in.
+  std::string ShownTitle() { return Frame().windowHandle()->title().toStdString(); }
   // Resizes the window until the view's client area has the size.
   void SetClientSize(int width, int height) {
     for (int i = 0; i < 6 && View().viewport()->size() != QSize(width, height); ++i) {
@@ -131,7 +144,7 @@ TEST_F(MainWindowTest, CommandLineProjectIsShownCentredWithItsTitleLayersAndPane
   const std::string project = Demo();
   Start(project);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(Frame().windowTitle().toStdString(), "demo - [480x360 GREYSCALE] - Linea");
+  EXPECT_EQ(ShownTitle(), "demo - [480x360 GREYSCALE] - Linea");
   EXPECT_EQ(ListNames(), QStringList{QStringLiteral("Исходное")});
   EXPECT_EQ(Bar().List()->topLevelItem(0)->checkState(0), Qt::Checked);
   EXPECT_EQ(Frame().StatusText().toStdString(), "Готово");
@@ -300,9 +313,20 @@ TEST_F(MainWindowTest, TypedZoomIsTakenAndBadTextsAreRefusedWithTheirMessage) {
     EXPECT_EQ(message.caption, "Linea");
   }
   EXPECT_DOUBLE_EQ(View().Zoom(), 1.5);
+  TypeZoom(QStringLiteral("abc"));
+  EXPECT_EQ(host.messages.size(), 3u);
+  EXPECT_DOUBLE_EQ(View().Zoom(), 1.5);
+  EXPECT_EQ(ZoomBoxText().toStdString(), "150 %");  // the box shows the zoom in force
+  // A typed number is the number: "20" is not completed to the listed "200 %".
+  TypeZoom(QStringLiteral("20"));
+  EXPECT_DOUBLE_EQ(View().Zoom(), 0.2);
+  EXPECT_EQ(ZoomBoxText().toStdString(), "20 %");
+  TypeZoom(QStringLiteral("150"));
+  EXPECT_DOUBLE_EQ(View().Zoom(), 1.5);
 
   // Picking from the list works the same; leaving the box does not zoom.
   CZoomBox* box = Frame().ZoomToolBar().ZoomBox();
+  // The list opened right after typing, while the box still has the focus.
   box->showPopup();
   box->view()->setCurrentIndex(box->model()->index(box->findText(QStringLiteral("50 %")), 0));
   QTest::keyClick(box->view(), Qt::Key_Return);
@@ -411,7 +435,7 @@ TEST_F(MainWindowTest, MissingProjectShowsItsMessageAndLeavesTheWindowUsable) {
   EXPECT_EQ(host.messages[0].text, "Не удается открыть файл. " + missing);
   EXPECT_EQ(host.messages[0].caption, "Linea");
   EXPECT_TRUE(Frame().isVisible());
-  EXPECT_EQ(Frame().windowTitle().toStdString(), "Без имени - Linea");
+  EXPECT_EQ(ShownTitle(), "Без имени - Linea");
   // The window goes on: a project can be opened from the menu.
   host.OpenFile(Demo());
   Choose(57601);
@@ -430,7 +454,7 @@ TEST_F(MainWindowTest, ProjectOfVersion4IsRefusedWithItsMessage) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Не соответствует версия проекта.");
   EXPECT_EQ(Ws().layerStack.LayerCount(), 0);
-  EXPECT_EQ(Frame().windowTitle().toStdString(), "Без имени - Linea");
+  EXPECT_EQ(ShownTitle(), "Без имени - Linea");
   EXPECT_EQ(GrabView().pixel(10, 10), kWhite);
   app->Commands().UpdateCommandStates();
   EXPECT_FALSE(Action(32771)->isEnabled());  // nothing to zoom
@@ -452,7 +476,7 @@ TEST_F(MainWindowTest, ImageThatIsNotEightBitIsRefusedAndTheProjectStaysEmpty) {
   Choose(32786);
   EXPECT_NE(Layer(32817), nullptr);
   EXPECT_TRUE(app->Document().IsModified());
-  EXPECT_EQ(Frame().windowTitle().toStdString(), "demo - [480x360 GREYSCALE] - Linea");
+  EXPECT_EQ(ShownTitle(), "demo - [480x360 GREYSCALE]* - Linea");
 }
 
 TEST_F(MainWindowTest, ModifiedProjectAsksBeforeItIsReplacedAndCancelKeepsIt) {
@@ -479,7 +503,7 @@ TEST_F(MainWindowTest, ModifiedProjectAsksBeforeItIsReplacedAndCancelKeepsIt) {
   EXPECT_EQ(host.saveRequests[0].proposedName, "demo.orw");
   EXPECT_TRUE(FileExists(saved));
   EXPECT_FALSE(app->Document().IsModified());
-  EXPECT_EQ(Frame().windowTitle().toStdString(), "saved - [480x360 GREYSCALE] - Linea");
+  EXPECT_EQ(ShownTitle(), "saved - [480x360 GREYSCALE] - Linea");
 }
 
 TEST_F(MainWindowTest, DescriptionOfTheShownLayersIsWrittenAsTxo) {
@@ -510,7 +534,7 @@ TEST_F(MainWindowTest, ElevationModelOpensWithItsSizeAskedAndItsReliefLayer) {
   EXPECT_TRUE(host.messages.empty()) << (host.messages.empty() ? "" : host.messages[0].text);
   ASSERT_NE(Layer(32817), nullptr);
   EXPECT_EQ(host.openRequests.back().defaultExtension, "*.raw");
-  EXPECT_EQ(Frame().windowTitle().toStdString(), "relief - [64x64 DTM] - Linea");
+  EXPECT_EQ(ShownTitle(), "relief - [64x64 DTM]* - Linea");
   EXPECT_EQ(host.ProgressWindow(), nullptr);  // closed when the preparation ended
   Choose(32844);
   EXPECT_NE(Layer(32822), nullptr);
