@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/binary_io.h"
@@ -272,6 +273,25 @@ void ProjectSeeds(const std::string& scratch) {
   }
 }
 
+// Option lists of the render target: the first byte picks the project and the
+// picture format, then one argument a line.
+void CliRenderSeeds() {
+  using namespace std::string_view_literals;
+  const std::string_view lists[] = {
+      "\x00--stripes\n--global-rose\n--block-roses"sv,
+      "\x01--highlight\n--zoom\n0.5"sv,
+      "\x00--map\ndensity\n--scaling\nauto\n--isolines\n--band\n6000\n9000"sv,
+      "\x02--map\na\n--local\n--steps\n12\n--extremum\nmax\n--width\n3"sv,
+      "\x00--lineaments\n--sector\n1\n--sectors\n4\n--order\n--threshold\n47"sv,
+      "\x00--lineaments\n--range\n0\n90\n--order\n--sectors\n500"sv,
+      "\x04--lineaments\n--rose\n--beams\n36\n--window\n5\n--hide\nИсходное"sv,
+      "\x01--map\nmain-direction\n--vector-step\n2\n--describe\n@txo"sv,
+  };
+  int number = 0;
+  for (std::string_view list : lists)
+    Seed("cli_render", "options" + std::to_string(number++) + ".txt", Text(std::string(list)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -289,6 +309,7 @@ int main(int argc, char** argv) {
   SideFileSeeds(scratch);
   ElevationTiffSeeds(scratch);
   ProjectSeeds(scratch);
+  CliRenderSeeds();
   std::string command = "rm -rf '" + scratch + "'";
   if (std::system(command.c_str()) != 0) ++g_failures;
   if (g_failures) std::fprintf(stderr, "make_reader_seeds: %d seeds could not be made\n", g_failures);

@@ -18,6 +18,7 @@
 #include "app/image_viewer_doc.h"
 #include "app/mask_commands.h"
 #include "app/palette_commands.h"
+#include "base/atomic_file.h"
 #include "base/layer_names.h"
 #include "base/messages.h"
 #include "base/string_table.h"
@@ -181,13 +182,13 @@ template <int Kind>
 void OpenBaseImage(CImageViewerApp& app) {
   CImageViewerDoc& document = app.Document();
   if (!document.SaveModified()) return;
-  document.NewDocument();
-  Ws(app).ResetWorkspace();
-  AfterProjectChange(app);
+  // The open project stays until a file is chosen: Cancel in the file dialog keeps it.
   const bool elevation = Kind == kImageTypeElevation;
   auto chosen = AskOpen(app, elevation ? ElevationModelOpenFilter() : RasterOpenFilter(),
                         elevation ? kElevationModelDefaultExtension : kRasterDefaultExtension, "SourcePath");
   if (!chosen) return;
+  document.NewDocument();
+  AfterProjectChange(app);
   bool loaded;
   {
     CWaitCursor wait;
@@ -261,11 +262,18 @@ void SaveLayerAsRaster(CImageViewerApp& app, int layerNameId, std::string CWorks
   CWorkspace& workspace = Ws(app);
   auto chosen = AskRasterSaveFile(app);
   if (!chosen) return;
+  int result;
   {
     CWaitCursor wait;
-    SaveLayerRaster(workspace.layerStack, chosen->path, chosen->filterIndex, LoadText(layerNameId));
+    result = SaveLayerRaster(workspace.layerStack, chosen->path, chosen->filterIndex, LoadText(layerNameId));
   }
-  workspace.*recordedPath = chosen->path;
+  // Only a file that was written becomes the project's: the next project save
+  // would otherwise name a file that is not there.
+  if (result == kSaveLayerSaved) {
+    workspace.*recordedPath = chosen->path;
+  } else if (result == kSaveLayerFailed) {
+    ShowErrorCode(app.Host(), WriteFailureCode(chosen->path));
+  }
 }
 
 void SaveMask(CImageViewerApp& app) { SaveLayerAsRaster(app, kMaskLayerName, &CWorkspace::maskImagePath); }
@@ -522,7 +530,7 @@ void Compress(CImageViewerApp& app) {
   auto chosen = AskRasterSaveFile(app);
   if (!chosen) return;
   CWaitCursor wait;
-  CompressBaseImage(app.Host(), workspace.layerStack, factor, chosen->path, chosen->filterIndex);
+  CompressBaseImageReported(app.Host(), workspace.layerStack, factor, chosen->path, chosen->filterIndex);
 }
 CommandState CompressState(CImageViewerApp& app) { return Enabled(HasLayer(app, kBaseLayerName)); }
 

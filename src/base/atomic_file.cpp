@@ -104,4 +104,11 @@ int WriteFileAtomically(const std::string& path, const void* data, std::size_t s
   return 0;
 }
 
+int WriteFailureCode(const std::string& path) {
+  CAtomicFile probe;
+  if (!probe.Open(path)) return 4;
+  probe.Discard();
+  return 6;
+}
+
 }  // namespace linea

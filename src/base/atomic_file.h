@@ -68,4 +68,9 @@ inline int WriteFileAtomically(const std::string& path, std::string_view text) {
   return WriteFileAtomically(path, text.data(), text.size());
 }
 
+// Why a save to `path` failed, as an error code for the user: 4 when no file can
+// be created there (a missing or read-only folder), else 6 (the file could be
+// created but not written completely). Creates and removes a temporary file.
+int WriteFailureCode(const std::string& path);
+
 }  // namespace linea

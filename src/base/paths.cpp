@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace linea {
 
@@ -57,6 +59,15 @@ std::string ToNativePath(std::string_view path) {
   for (char& c : result)
     if (c == '\\') c = '/';
   return result;
+}
+
+bool SameFolder(std::string_view a, std::string_view b) {
+  const std::string left = ToNativePath(a), right = ToNativePath(b);
+  if (left == right) return true;
+  if (left.empty() || right.empty()) return false;
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(left, right, error);
+  return !error && same;
 }
 
 bool FileCanBeRead(const std::string& path) {

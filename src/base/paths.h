@@ -20,6 +20,10 @@ std::string WithoutExtension(std::string_view path);
 std::string ExtensionPart(std::string_view path);
 // Case-insensitive (ASCII) comparison, as used for folders and extensions.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Whether two folder parts name the same folder, as the file system sees it: the
+// same folder on disk when both exist (whatever the spelling, case or links), else
+// the same text once separators are turned into '/'.
+bool SameFolder(std::string_view a, std::string_view b);
 // Turns '\' into '/' so that the path can be opened here.
 std::string ToNativePath(std::string_view path);
 bool FileCanBeRead(const std::string& path);

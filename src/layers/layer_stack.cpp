@@ -71,15 +71,29 @@ CLayer* CLayerStack::AddLayer(std::unique_ptr<CLayer> layer) {
 }
 
 bool CLayerStack::RemoveLayer(CLayer* layer) {
+  const auto owns = [&](const auto& owned) { return owned.get() == layer; };
+  if (std::find_if(layers_.begin(), layers_.end(), owns) == layers_.end()) return false;
+  if (layers_.size() > 1) return DropLayer(layer);
+  // The last layer: the project ends with it, so the user is asked before anything
+  // is lost. The new-document step may empty the stack itself (the reset); the
+  // pointer is only compared, never followed, after it.
+  if (!host_->RunNewDocument()) return false;
+  auto it = std::find_if(layers_.begin(), layers_.end(), owns);
+  if (it != layers_.end()) {
+    if (layer == currentLayer_) currentLayer_ = nullptr;
+    layers_.erase(it);
+  }
+  host_->RefreshLayersBar();
+  return true;
+}
+
+bool CLayerStack::DropLayer(CLayer* layer) {
   auto it = std::find_if(layers_.begin(), layers_.end(), [&](const auto& owned) { return owned.get() == layer; });
   if (it == layers_.end()) return false;
   if (layer == currentLayer_) currentLayer_ = nullptr;
   const bool wasVisible = layer->IsVisible();
   layers_.erase(it);
-  if (layers_.empty())
-    host_->RunNewDocument();
-  else if (wasVisible)
-    layers_.front()->MarkChanged();  // so that the next paint composes without it
+  if (wasVisible && !layers_.empty()) layers_.front()->MarkChanged();  // so that the next paint composes without it
   host_->RefreshLayersBar();
   return true;
 }

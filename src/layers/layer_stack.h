@@ -49,10 +49,15 @@ class CLayerStack {
   // replaced (the new one becomes current if the old one was); a visible bitmap or
   // raster layer hides every other visible one. Returns the layer, null for null.
   CLayer* AddLayer(std::unique_ptr<CLayer> layer);
-  // Deletes the layer. When none is left the new-document step runs; otherwise a
-  // visible layer's removal marks the first remaining one changed. False when the
-  // layer is not in the stack.
+  // Deletes the layer as the user does. Deleting the last layer is the new-document
+  // step, asked first (the save-changes question): when the user cancels it every
+  // layer stays and the result is false. Otherwise a visible layer's removal marks
+  // the first remaining one changed. False when the layer is not in the stack.
   bool RemoveLayer(CLayer* layer);
+  // Deletes the layer and nothing else: the project goes on even when no layer is
+  // left (derived layers dropped because their results were cleared). False when
+  // the layer is not in the stack.
+  bool DropLayer(CLayer* layer);
   // Deletes every layer and frees the composition image.
   void ClearLayers();
   bool AnyChanged() const;

@@ -305,7 +305,10 @@ int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& la
       Fail(host, kOutOfMemory);
       return kErrorOutOfMemory;
     }
-    if (HeightsToGray(model.heights16, gray) == 0 && !CreateImage(layer, model.width, model.height, gray, grey)) {
+    // Heights all equal convert to nothing (7): the model is shown as one uniform
+    // grey (level 0), so that the layer has an image to draw like any other.
+    HeightsToGray(model.heights16, gray);
+    if (!CreateImage(layer, model.width, model.height, gray, grey)) {
       Fail(host, kNoMemoryForLayer);
       return kErrorOutOfMemory;
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/atomic_file.h"
 #include "base/checked_alloc.h"
 #include "base/layer_names.h"
 #include "base/messages.h"
@@ -151,15 +152,19 @@ int ResampleArea(std::span<const std::uint8_t> source, int width, int height, st
                       std::size_t(std::max(newWidth, 0)), newWidth, newHeight);
 }
 
+namespace {
+// The resampler only reduces; a factor that leaves no pixel reduces to nothing.
+bool FactorLeavesPixels(double factor, int width, int height) {
+  return factor >= 1.0 && std::trunc(width / factor) >= 1.0 && std::trunc(height / factor) >= 1.0;
+}
+}  // namespace
+
 int CompressBaseImage(CAppHost& host, CLayerStack& stack, double factor, const std::string& path, int filterIndex) {
   auto* base = dynamic_cast<CBitmapLayer*>(stack.FindLayer(LoadText(kBaseLayerName)));
   if (!base || base->Image().IsEmpty() || base->Image().GetBitsPerPixel() != 8) return kErrorOutOfMemory;
   const CImage& image = base->Image();
   const int width = image.GetWidth(), height = image.GetHeight();
-  // The resampler only reduces; a factor that leaves no pixel reduces to nothing.
-  const double newWidth = factor >= 1.0 ? std::trunc(width / factor) : 0.0;
-  const double newHeight = factor >= 1.0 ? std::trunc(height / factor) : 0.0;
-  if (!(newWidth >= 1.0 && newHeight >= 1.0)) {
+  if (!FactorLeavesPixels(factor, width, height)) {
     ShowError(host, kInvalidFactor);
     return 1;
   }
@@ -167,7 +172,7 @@ int CompressBaseImage(CAppHost& host, CLayerStack& stack, double factor, const s
   if (code == kNoFormat) return 1;
 
   CImage reduced;
-  if (!reduced.Create(int(newWidth), int(newHeight), 8)) return kErrorOutOfMemory;
+  if (!reduced.Create(int(std::trunc(width / factor)), int(std::trunc(height / factor)), 8)) return kErrorOutOfMemory;
   const std::span<const std::uint8_t> pixels(image.GetBits(),
                                              std::size_t(image.GetBytesPerLine()) * std::size_t(height));
   const std::span<std::uint8_t> out(reduced.GetBits(),
@@ -178,6 +183,20 @@ int CompressBaseImage(CAppHost& host, CLayerStack& stack, double factor, const s
   // Raw data reports 1 for written; here, as for every format, 0 is success.
   if (code == kImageFormatRaw) return WriteRaw(path, reduced) == 1 ? 0 : 1;
   return reduced.Save(path, code) ? 0 : 1;
+}
+
+int CompressBaseImageReported(CAppHost& host, CLayerStack& stack, double factor, const std::string& path,
+                              int filterIndex) {
+  int code = CompressBaseImage(host, stack, factor, path, filterIndex);
+  if (code == 0) return 0;
+  if (code == 1) {
+    const auto* base = dynamic_cast<const CBitmapLayer*>(stack.FindLayer(LoadText(kBaseLayerName)));
+    if (base && !FactorLeavesPixels(factor, base->Image().GetWidth(), base->Image().GetHeight()))
+      return 1;  // its message has been shown
+    code = WriteFailureCode(path);
+  }
+  ShowErrorCode(host, code);
+  return code;
 }
 
 }  // namespace linea

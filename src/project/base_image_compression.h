@@ -35,4 +35,10 @@ int ResampleArea(std::span<const std::uint8_t> source, int width, int height, st
 // 1 or leaves no pixel (message "Недопустимый коэффициент масштабирования.").
 int CompressBaseImage(CAppHost& host, CLayerStack& stack, double factor, const std::string& path, int filterIndex);
 
+// CompressBaseImage with every failure shown to the user: a refused factor by its
+// own message (1), memory by 3, and a file that could not be written by 4 (it
+// cannot be created) or 6 (not written completely). Returns 0 or the code.
+int CompressBaseImageReported(CAppHost& host, CLayerStack& stack, double factor, const std::string& path,
+                              int filterIndex);
+
 }  // namespace linea

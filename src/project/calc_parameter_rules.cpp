@@ -13,7 +13,7 @@ constexpr int kMaskNotPrepared = 32848;
 }
 
 std::int64_t MaxRoseWindow(std::uint32_t imageWidth, std::uint32_t imageHeight) {
-  return std::min<std::int64_t>(std::int64_t(std::min(imageWidth, imageHeight)) - 17, 1500);
+  return std::min<std::int64_t>(std::int64_t(std::min(imageWidth, imageHeight)) - 17, kMaxRoseWindow);
 }
 
 std::int32_t RoundRoseWindow(std::int32_t roseWindow) { return roseWindow / 8 * 8; }
@@ -30,7 +30,10 @@ std::optional<CalcCheckFailure> CheckCalcParameters(CalcParameters& v, std::uint
   if (v.TR_Contrast < 0 || v.TR_Contrast > 255) return fail(RangeMessage("Contrast", 0, 255), kControlContrast);
   if (!(v.blockRoseSize >= 0)) return fail(LowerBoundMessage("Size", 0), kControlBlockRoseSize);
 
-  std::int64_t maxWindow = MaxRoseWindow(imageWidth, imageHeight);
+  // Without an image there is no size to bound the window by; the largest any
+  // image allows holds.
+  const bool noImage = imageWidth == 0 || imageHeight == 0;
+  std::int64_t maxWindow = noImage ? kMaxRoseWindow : MaxRoseWindow(imageWidth, imageHeight);
   if (v.rose_wind < 8 || v.rose_wind > maxWindow)
     return fail(RangeMessage("Rose Window", 8, int(std::max<std::int64_t>(maxWindow, INT32_MIN))),
                 kControlRoseWindow);

@@ -34,6 +34,8 @@ struct CalcCheckFailure {
   int control = 0;
 };
 
+// The largest rose window of any image.
+inline constexpr std::int64_t kMaxRoseWindow = 1500;
 // The largest rose window an image of this size accepts: min(min(w, h) - 17, 1500).
 std::int64_t MaxRoseWindow(std::uint32_t imageWidth, std::uint32_t imageHeight);
 // The multiple of 8 next toward zero.

@@ -1,5 +1,6 @@
 // Reading and writing the project file (.orw) of a workspace.
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 
 #include "base/atomic_file.h"
@@ -46,7 +47,7 @@ std::string StoredPath(const ProfileText& profile, const char* section, const ch
 // The path as written into the project: the bare name when the raster lies in
 // the project's folder.
 std::string RelativeToProject(const std::string& path, const std::string& projectPath) {
-  if (EqualsNoCase(FolderPart(path), FolderPart(projectPath))) return EncodeProjectPath(FileNamePart(path));
+  if (SameFolder(FolderPart(path), FolderPart(projectPath))) return EncodeProjectPath(FileNamePart(path));
   return EncodeProjectPath(path);
 }
 
@@ -166,8 +167,12 @@ bool CWorkspace::LoadProject(const std::string& path) {
       baseLoaded = true;
     }
   }
-  // Without the base raster the results are still shown in the stored geometry.
-  if (!baseLoaded) SetBaseGeometry(width, height, bytesPerPixel, imageType);
+  // Without the base raster the results are still shown in the stored geometry,
+  // and their descriptions still name the raster they were made from.
+  if (!baseLoaded) {
+    SetBaseGeometry(width, height, bytesPerPixel, imageType);
+    results.sourcePath = storedBase;
+  }
 
   ProjectSize size{results.imageWidth, results.imageHeight};
   std::string storedBlocks = StoredPath(profile, "Calc Block Rose", "BlocksImage");
@@ -189,7 +194,9 @@ bool CWorkspace::LoadProject(const std::string& path) {
     }
   }
 
-  params.Rate = profile.GetDouble("Compression", "Rate");
+  // A missing or unusable rate is no compression, as the grid takes it.
+  const double rate = profile.GetDouble("Compression", "Rate");
+  params.Rate = rate >= 1e-9 && std::isfinite(rate) ? rate : 1.0;
   results.SetGridFromRate(params.Rate);
   ReadParameters(params, profile);
   ReadMapColours(params, profile);

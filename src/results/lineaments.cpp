@@ -47,13 +47,17 @@ std::array<int, 180> RankSectors(int sectors) {
 
 }  // namespace
 
-void RankLineaments(std::span<const LineamentRecord> records, int sectors, std::span<std::uint16_t> values) {
+int RankLineaments(std::span<const LineamentRecord> records, int sectors, std::span<std::uint16_t> values) {
+  // More sectors than directions would give sector numbers beyond the 180 lists.
+  if (sectors > kMaxLineamentSectors) return kErrorBadDirection;
   const std::size_t count = std::min(records.size(), values.size());
   std::fill(values.begin(), values.begin() + std::ptrdiff_t(count), std::uint16_t(1));
-  const std::array<int, 180> sectorOf = RankSectors(std::max(1, sectors));
+  // No sector, nothing ranked: every record keeps 1.
+  if (sectors <= 0) return 0;
+  const std::array<int, 180> sectorOf = RankSectors(sectors);
   // The records of each sector, in record order, so that a rank costs one pass over
   // its own sector only.
-  std::vector<std::vector<std::size_t>> members(std::size_t(std::clamp(sectors, 1, 180)));
+  std::vector<std::vector<std::size_t>> members(static_cast<std::size_t>(sectors));
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t direction = records[i].Direction();
     if (direction >= 180) continue;  // not a direction; never ranked
@@ -85,6 +89,7 @@ void RankLineaments(std::span<const LineamentRecord> records, int sectors, std::
       cap = bestValue;
     }
   }
+  return 0;
 }
 
 int SelectLineamentDirections(CalcParameters& params, std::array<std::uint8_t, 180>& mask) {
@@ -243,6 +248,7 @@ int DrawLineamentRose(const std::array<double, 180>& counts, int beams, int sumW
 
 int BuildLineamentsLayer(const CResults& results, CLineamentSelection& selection, CLayerStack& stack,
                          std::string name, CalcParameters& params, int lineWidth) {
+  if (params.lineamentSectors > kMaxLineamentSectors) return kErrorBadDirection;
   const std::vector<LineamentRecord>& records = results.lineaments;
   // A value array that does not match the records cannot be trusted either.
   const bool changed = selection.changed || selection.selectionValues.size() != records.size();
@@ -257,9 +263,13 @@ int BuildLineamentsLayer(const CResults& results, CLineamentSelection& selection
   }
   const std::uint8_t order = params.lineamentOrder != 0 ? 1 : 0;
   if (changed || order != selection.valuesOrder || (order && params.lineamentSectors != selection.valuesSectors)) {
-    if (order)
-      RankLineaments(records, params.lineamentSectors, selection.selectionValues);
-    else
+    if (order) {
+      if (const int code = RankLineaments(records, params.lineamentSectors, selection.selectionValues); code != 0) {
+        // Values half made are no values: the next build makes them again.
+        selection.changed = true;
+        return code;
+      }
+    } else
       for (std::size_t i = 0; i < records.size(); ++i) selection.selectionValues[i] = records[i].Length();
     selection.valuesOrder = order;
     selection.valuesSectors = params.lineamentSectors;

@@ -42,10 +42,14 @@ struct CLineamentSelection {
   std::array<std::uint8_t, 180> rose{};           // beam length in percent
 };
 
+// The most sectors a selection or the Order ranking can have: one per direction.
+inline constexpr int kMaxLineamentSectors = 180;
+
 // The Order values of the records: per sector of `sectors` (sector 0 being the one
 // around 0 degrees), 51 for the strongest lineament (value, direction and group)
-// down to 2 for the fiftieth; every other record 1. `values` gets one per record.
-void RankLineaments(std::span<const LineamentRecord> records, int sectors, std::span<std::uint16_t> values);
+// down to 2 for the fiftieth; every other record 1 (all of them with no sector).
+// 0, or 15 (nothing written) for more than kMaxLineamentSectors sectors.
+int RankLineaments(std::span<const LineamentRecord> records, int sectors, std::span<std::uint16_t> values);
 
 // The direction mask of the selection in `params` (by sector or by From/To). The
 // sector choice writes From and To back. 15 for a sector outside 0..sectors.

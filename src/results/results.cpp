@@ -17,7 +17,8 @@ CResults::~CResults() = default;
 
 void CResults::ClearArrays(CLayerStack* stack) {
   if (hasStripes && stack) {
-    if (CLayer* layer = stack->FindLayer(LoadText(kStripesLayerName))) stack->RemoveLayer(layer);
+    // Clearing results never ends the project, even when the stripes are its only layer.
+    if (CLayer* layer = stack->FindLayer(LoadText(kStripesLayerName))) stack->DropLayer(layer);
   }
   std::vector<std::uint8_t>().swap(stripeClasses);
   std::vector<std::uint8_t>().swap(stripeCodes);

@@ -421,11 +421,14 @@ TEST_F(RasterImport, RawModelsOfOneOrTwoBytesGetTheirDescent) {
   EXPECT_EQ(stack.LayerCount(), 1);
 }
 
-TEST_F(RasterImport, FlatModelHasNoPictureButOpens) {
+TEST_F(RasterImport, FlatModelOpensWithAUniformPicture) {
   ASSERT_EQ(OpenBase(WriteRaw("flat.raw", std::vector<std::uint8_t>(18, 4)), kImageTypeElevation, 3, 3, 2), 0);
   auto* layer = Layer("Исходное");
   ASSERT_NE(layer, nullptr);
-  EXPECT_TRUE(layer->Image().IsEmpty());
+  ASSERT_EQ(layer->Image().GetWidth(), 3);
+  ASSERT_EQ(layer->Image().GetHeight(), 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(layer->Image().Row(y)[x], 0) << x << "," << y;
   EXPECT_EQ(layer->GetDescription(), "3x3x16 DTM flat.raw");
   EXPECT_EQ(info.descentGrid, std::vector<std::uint8_t>(9, kDescentNone));
 }
