@@ -1,6 +1,8 @@
 #include "base/real_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 
 namespace linea {
@@ -19,40 +21,34 @@ std::size_t ParsePlainReal(std::string_view text, double& value) {
   const char* const end = p + text.size();
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  // Up to 19 digits fit 64 bits; more are left to the general parse.
   std::uint64_t mantissa = 0;
-  int significant = 0;  // digits in the mantissa from the first non-zero one
-  int exponent = 0;     // of ten, applied to the mantissa
-  bool anyDigit = false;
-  for (; p != end && IsDigit(*p); ++p) {
-    anyDigit = true;
-    if (mantissa == 0 && *p == '0') continue;
-    if (++significant > 15) return 0;
-    mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-  }
+  const char* const digits = p;
+  while (p != end && IsDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+  std::ptrdiff_t count = p - digits;
+  int exponent = 0;  // of ten, applied to the mantissa
   if (p != end && *p == '.') {
-    for (++p; p != end && IsDigit(*p); ++p) {
-      anyDigit = true;
-      --exponent;
-      if (mantissa == 0 && *p == '0') continue;
-      if (++significant > 15) return 0;
-      mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-    }
+    const char* const fraction = ++p;
+    while (p != end && IsDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+    count += p - fraction;
+    exponent = -int(std::min<std::ptrdiff_t>(p - fraction, 1000));
   }
-  if (!anyDigit) return 0;
+  if (count == 0 || count > 19) return 0;
   if (p != end && (*p == 'e' || *p == 'E')) {
     ++p;
     bool negativeExponent = false;
     if (p != end && (*p == '-' || *p == '+')) negativeExponent = *p++ == '-';
     if (p == end || !IsDigit(*p)) return 0;
-    int written = 0, digits = 0;
+    int written = 0, length = 0;
     for (; p != end && IsDigit(*p); ++p) {
-      if (++digits > 4) return 0;
+      if (++length > 4) return 0;
       written = written * 10 + (*p - '0');
     }
     exponent += negativeExponent ? -written : written;
   }
-  // The mantissa has at most 15 digits, below 2^53: exact, as is 10^|exponent|
-  // up to 22, so one multiplication or division rounds correctly.
+  // A mantissa up to 2^53 is exact as a double, as is 10^|exponent| up to 22, so
+  // one multiplication or division rounds correctly.
+  if (mantissa > (std::uint64_t(1) << 53)) return 0;
   double result = double(mantissa);
   if (mantissa != 0) {
     if (exponent < -22 || exponent > 22) return 0;

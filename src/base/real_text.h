@@ -7,7 +7,7 @@
 namespace linea {
 
 // Parses a plain decimal number at the start of `text` ("-12.375", "+4", "3.5e2",
-// ".25", "7."): at most 15 significant digits and a small power of ten, where one
+// ".25", "7."): at most 19 digits worth at most 2^53 and a small power of ten, where one
 // correctly rounded operation gives the correctly rounded value. Returns the
 // characters used, or 0 when the number is not of that plain kind (too many
 // digits, "inf", no digits ...) and must be left to std::from_chars.

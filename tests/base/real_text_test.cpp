@@ -79,7 +79,8 @@ TEST(ParsePlainReal, StopsAtTheEndOfTheNumber) {
   EXPECT_EQ(ParsePlainReal("-3e2\n", value), 4u);
   EXPECT_EQ(value, -300.0);
   EXPECT_EQ(ParsePlainReal("abc", value), 0u);
-  EXPECT_EQ(ParsePlainReal("1.00000000000000001", value), 0u);  // too many digits: not plain
+  EXPECT_EQ(ParsePlainReal("1.00000000000000001", value), 0u);  // beyond 2^53: not plain
+  EXPECT_EQ(ParsePlainReal("1.000000000000000000001", value), 0u);  // beyond 64 bits
 }
 
 }  // namespace
