@@ -69,7 +69,9 @@ void BM_ResampleArea(benchmark::State& state) {
   state.counters["largest_difference"] = largest;
 }
 
-BENCHMARK(BM_ResampleArea)->Args({8192, 25})->Args({8192, 20})->Args({8192, 37})->UseManualTime()
+BENCHMARK(BM_ResampleArea)->Args({8192, 25})->Args({8192, 20})->Args({8192, 37})
+    // Whole factors: 8190 is a multiple of 3.
+    ->Args({8190, 30})->Args({8192, 40})->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -257,7 +257,7 @@ bool ReadBmp(ByteSpan file, CImage& out) {
   return true;
 }
 
-bool WriteBmp(const CImage& image, ByteVector& out) {
+bool StreamBmp(const CImage& image, CByteSink& sink) {
   const int bits = image.GetBitsPerPixel();
   if (image.IsEmpty() || (bits != 8 && bits != 24)) return false;
   const std::uint64_t stride = std::uint64_t(image.GetBytesPerLine());
@@ -268,7 +268,6 @@ bool WriteBmp(const CImage& image, ByteVector& out) {
   const std::uint64_t total = offset + *pixelBytes;
 
   ByteWriter w;
-  w.Data().reserve(std::size_t(total));
   w.U8('B');
   w.U8('M');
   w.U32(std::uint32_t(total));
@@ -294,9 +293,20 @@ bool WriteBmp(const CImage& image, ByteVector& out) {
       w.U8(0);
     }
   }
+  if (!sink.Write(w.Data().data(), w.Data().size())) return false;
   // The buffer's rows already have the file's padding; only their order flips.
-  for (int y = image.GetHeight() - 1; y >= 0; --y) w.Bytes(image.Row(y), std::size_t(stride));
-  out = std::move(w.Data());
+  for (int y = image.GetHeight() - 1; y >= 0; --y)
+    if (!sink.Write(image.Row(y), std::size_t(stride))) return false;
+  return true;
+}
+
+bool WriteBmp(const CImage& image, ByteVector& out) {
+  ByteVector bytes;
+  CMemorySink sink(bytes);
+  const std::uint64_t total = std::uint64_t(image.GetBytesPerLine()) * std::uint64_t(image.GetHeight()) + 2048;
+  if (total <= kMaxBufferBytes) bytes.reserve(std::size_t(total));
+  if (!StreamBmp(image, sink)) return false;
+  out = std::move(bytes);
   return true;
 }
 

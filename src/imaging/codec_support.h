@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/image.h"
+#include "imaging/image_codecs.h"
 
 namespace linea {
 
@@ -37,6 +38,7 @@ void RowToBgr(const CImage& image, int y, std::uint8_t* out);
 bool IdentifyBmp(ByteSpan head);
 bool ReadBmp(ByteSpan file, CImage& out);
 bool WriteBmp(const CImage& image, ByteVector& out);
+bool StreamBmp(const CImage& image, CByteSink& sink);
 
 bool IdentifyPcx(ByteSpan head);
 bool ReadPcx(ByteSpan file, CImage& out);
@@ -49,6 +51,7 @@ bool WriteTga(const CImage& image, ByteVector& out);
 bool IdentifyTiff(ByteSpan head);
 bool ReadTiff(ByteSpan file, CImage& out);
 bool WriteTiff(const CImage& image, ByteVector& out);
+bool StreamTiff(const CImage& image, CByteSink& sink);
 
 bool IdentifyJpeg(ByteSpan head);
 bool ReadJpeg(ByteSpan file, CImage& out);
@@ -61,6 +64,7 @@ bool WriteGif(const CImage& image, ByteVector& out);
 bool IdentifyPng(ByteSpan head);
 bool ReadPng(ByteSpan file, CImage& out);
 bool WritePng(const CImage& image, ByteVector& out);
+bool StreamPng(const CImage& image, CByteSink& sink);
 
 bool IdentifyGrid(ByteSpan head);
 bool WriteGrid(const CImage& image, ByteVector& out);

@@ -23,13 +23,13 @@ namespace {
 // Largest single allocation libtiff may make for one file.
 constexpr tmsize_t kMaxLibtiffAllocation = tmsize_t(256) << 20;
 
-// The file libtiff sees: the input bytes when reading, a growing vector when writing.
+// The file libtiff sees: the input bytes when reading, a sink when writing.
 struct MemoryStream {
   ByteSpan input;
-  ByteVector* output = nullptr;
+  CByteSink* output = nullptr;
   std::uint64_t position = 0;
 
-  std::uint64_t Size() const { return output ? output->size() : input.size(); }
+  std::uint64_t Size() const { return output ? output->Size() : input.size(); }
 };
 
 tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
@@ -44,15 +44,9 @@ tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
 tmsize_t WriteProc(thandle_t handle, void* buffer, tmsize_t size) {
   auto* s = static_cast<MemoryStream*>(handle);
   if (!s->output || size < 0) return -1;
-  // No exception may cross libtiff's C frames.
-  try {
-    std::uint64_t end = s->position + std::uint64_t(size);
-    if (end > kMaxBufferBytes) return -1;
-    if (end > s->output->size()) s->output->resize(std::size_t(end));
-  } catch (const std::exception&) {
-    return -1;
-  }
-  if (size) std::memcpy(s->output->data() + s->position, buffer, std::size_t(size));
+  // Sinks catch their own exceptions: none may cross libtiff's C frames.
+  if (s->output->Position() != s->position && !s->output->Seek(s->position)) return -1;
+  if (!s->output->Write(buffer, std::size_t(size))) return -1;
   s->position += std::uint64_t(size);
   return size;
 }
@@ -304,15 +298,13 @@ bool ReadTiff(ByteSpan file, CImage& out) {
   return true;
 }
 
-bool WriteTiff(const CImage& image, ByteVector& out) {
+bool StreamTiff(const CImage& image, CByteSink& sink) {
   const int bits = image.GetBitsPerPixel();
   if (image.IsEmpty() || (bits != 8 && bits != 24)) return false;
   const int width = image.GetWidth(), height = image.GetHeight();
-  ByteVector bytes;
-  MemoryStream stream{{}, &bytes, 0};
-  // Declared before the handle so that it outlives TIFFClose's final writes.
+  MemoryStream stream{{}, &sink, 0};
+  // One strip of rows. Declared before the handle so that it outlives TIFFClose's final writes.
   ByteVector row;
-  if (!TryResize(row, std::uint64_t(width) * std::uint64_t(bits / 8))) return false;
   std::vector<std::uint16_t> map[3];
   {
     TiffHandle tif = OpenStream(stream, "w");
@@ -328,7 +320,10 @@ bool WriteTiff(const CImage& image, ByteVector& out) {
     TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
                  bits == 24 ? PHOTOMETRIC_RGB : grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE);
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+    const std::uint32_t rowsPerStrip = std::max<std::uint32_t>(1, TIFFDefaultStripSize(t, 0));
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    const std::size_t rowBytes = std::size_t(width) * std::size_t(bits / 8);
+    if (!TryResize(row, std::uint64_t(std::min(rowsPerStrip, std::uint32_t(height))) * rowBytes)) return false;
     if (bits == 8 && !grey) {
       for (int c = 0; c < 3; ++c) map[c].resize(256);
       for (int i = 0; i < 256; ++i) {
@@ -340,21 +335,33 @@ bool WriteTiff(const CImage& image, ByteVector& out) {
       }
       TIFFSetField(t, TIFFTAG_COLORMAP, map[0].data(), map[1].data(), map[2].data());
     }
-    for (int y = 0; y < height; ++y) {
-      const std::uint8_t* src = image.Row(y);
-      if (bits == 8) {
-        std::memcpy(row.data(), src, std::size_t(width));
-      } else {
-        for (int x = 0; x < width; ++x) {
-          row[3 * std::size_t(x)] = src[3 * std::size_t(x) + 2];
-          row[3 * std::size_t(x) + 1] = src[3 * std::size_t(x) + 1];
-          row[3 * std::size_t(x) + 2] = src[3 * std::size_t(x)];
+    // Whole strips go to libtiff, each encoded once and written straight out.
+    for (std::uint32_t strip = 0, y = 0; y < std::uint32_t(height); ++strip) {
+      const std::uint32_t rows = std::min(rowsPerStrip, std::uint32_t(height) - y);
+      for (std::uint32_t r = 0; r < rows; ++r, ++y) {
+        const std::uint8_t* src = image.Row(int(y));
+        std::uint8_t* dst = row.data() + std::size_t(r) * rowBytes;
+        if (bits == 8) {
+          std::memcpy(dst, src, rowBytes);
+        } else {
+          for (const std::uint8_t* end = src + rowBytes; src != end; src += 3, dst += 3) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+          }
         }
       }
-      if (TIFFWriteScanline(t, row.data(), std::uint32_t(y), 0) < 0) return false;
+      if (TIFFWriteEncodedStrip(t, strip, row.data(), tmsize_t(std::size_t(rows) * rowBytes)) < 0) return false;
     }
     if (!TIFFWriteDirectory(t)) return false;
   }
+  return true;
+}
+
+bool WriteTiff(const CImage& image, ByteVector& out) {
+  ByteVector bytes;
+  CMemorySink sink(bytes);
+  if (!StreamTiff(image, sink)) return false;
   out = std::move(bytes);
   return true;
 }

@@ -1,7 +1,12 @@
 #include "imaging/image.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <new>
+#include <stdexcept>
+
+#include <sys/types.h>
 
 #include "base/atomic_file.h"
 #include "base/binary_io.h"
@@ -112,10 +117,56 @@ bool CImage::Load(const std::string& path) {
   return DecodeImage(bytes, *this);
 }
 
+namespace {
+
+// The temporary file of an atomic save as a sink.
+class CFileSink : public CByteSink {
+ public:
+  explicit CFileSink(CAtomicFile& file) : file_(file) {}
+  bool Write(const void* data, std::size_t size) override {
+    if (!file_.Write(data, size)) return false;
+    position_ += size;
+    size_ = std::max(size_, position_);
+    return true;
+  }
+  bool Seek(std::uint64_t position) override {
+    if (file_.Failed() || position > std::uint64_t(INT64_MAX) ||
+        ::fseeko(file_.Stream(), off_t(position), SEEK_SET) != 0)
+      return false;
+    position_ = position;
+    return true;
+  }
+  std::uint64_t Position() const override { return position_; }
+  std::uint64_t Size() const override { return size_; }
+
+ private:
+  CAtomicFile& file_;
+  std::uint64_t position_ = 0;
+  std::uint64_t size_ = 0;
+};
+
+}  // namespace
+
 bool CImage::Save(const std::string& path, int formatCode) const {
   if (IsEmpty()) return false;
   const ImageCodec* codec = FindCodecByFormat(formatCode);
   if (!codec || !codec->write) return false;
+  if (codec->stream) {
+    // Written as encoded: no second copy of a large picture in memory. The
+    // target is replaced only when the whole file is on the disk.
+    CAtomicFile file;
+    if (!file.Open(path)) return false;
+    CFileSink sink(file);
+    bool ok = false;
+    try {
+      ok = codec->stream(*this, sink);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    } catch (const std::length_error&) {
+      ok = false;
+    }
+    return ok && file.Commit();  // a file not committed is removed
+  }
   std::vector<std::uint8_t> bytes;
   try {
     if (!codec->write(*this, bytes)) return false;

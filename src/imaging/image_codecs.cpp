@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <exception>
 #include <new>
 
 #include "base/checked_alloc.h"
@@ -12,11 +14,11 @@ namespace {
 
 // Formats with a signature come first; TARGA has none and is tried last.
 constexpr std::array<ImageCodec, 8> kCodecs = {{
-    {kImageFormatTiff, "Tagged image file format", IdentifyTiff, ReadTiff, WriteTiff},
+    {kImageFormatTiff, "Tagged image file format", IdentifyTiff, ReadTiff, WriteTiff, StreamTiff},
     {kImageFormatJpeg, "JPEG-JFIF Compliant", IdentifyJpeg, ReadJpeg, WriteJpeg},
     {kImageFormatGif, "Graphics Interchange Format", IdentifyGif, ReadGif, WriteGif},
-    {kImageFormatPng, "Portable Network Graphics", IdentifyPng, ReadPng, WritePng},
-    {kImageFormatBmp, "Windows bitmap", IdentifyBmp, ReadBmp, WriteBmp},
+    {kImageFormatPng, "Portable Network Graphics", IdentifyPng, ReadPng, WritePng, StreamPng},
+    {kImageFormatBmp, "Windows bitmap", IdentifyBmp, ReadBmp, WriteBmp, StreamBmp},
     {kImageFormatPcx, "PCX format", IdentifyPcx, ReadPcx, WritePcx},
     {kImageFormatTga, "TARGA format", IdentifyTga, ReadTga, WriteTga},
     // Grids are read by the raster import, not as images.
@@ -59,6 +61,25 @@ bool DecodeImage(std::span<const std::uint8_t> file, CImage& out) {
     }
   }
   return false;
+}
+
+bool CMemorySink::Write(const void* data, std::size_t size) {
+  const std::uint64_t end = position_ + size;
+  if (end > kMaxBufferBytes) return false;
+  try {  // callers may sit inside a C library's frames
+    if (end > bytes_.size()) bytes_.resize(std::size_t(end));
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (size) std::memcpy(bytes_.data() + position_, data, size);
+  position_ = end;
+  return true;
+}
+
+bool CMemorySink::Seek(std::uint64_t position) {
+  if (position > kMaxBufferBytes) return false;
+  position_ = position;
+  return true;
 }
 
 std::uint64_t ImageBufferBytes(std::int64_t width, std::int64_t height, int bitsPerPixel) {

@@ -13,6 +13,7 @@
 #include "base/checked_alloc.h"
 #include "base/messages.h"
 #include "base/paths.h"
+#include "base/real_text.h"
 #include "base/string_table.h"
 #include "geo/gdal_raster.h"
 #include "imaging/image_codecs.h"
@@ -109,11 +110,15 @@ class CWordReader {
   }
   // The next word as a real; false at the end or on a word that is not a number.
   bool NextReal(double& value) {
+    // Grids hold millions of plain numbers: those are read in one pass.
+    while (position_ < text_.size() && IsBlank(text_[position_])) ++position_;
+    const std::size_t used = ParsePlainReal(text_.substr(position_), value);
+    if (used > 0 && (position_ + used == text_.size() || IsBlank(text_[position_ + used]))) {
+      position_ += used;
+      return true;
+    }
     std::string_view word;
-    if (!Next(word)) return false;
-    if (!word.empty() && word.front() == '+') word.remove_prefix(1);
-    const auto result = std::from_chars(word.data(), word.data() + word.size(), value);
-    return result.ec == std::errc() && result.ptr == word.data() + word.size();
+    return Next(word) && ParseReal(word, value);
   }
   std::size_t Remaining() const { return text_.size() - position_; }
 

@@ -83,6 +83,54 @@ inline std::uint8_t Quotient(std::int64_t sum, std::int64_t divisor, double reci
   return std::uint8_t(std::clamp<std::int64_t>(q, 0, 255));
 }
 
+// Whole factors (each target pixel the truncated mean of an fx x fy block): the
+// column sums of a block's rows fit 16 bits, and with the factors known to the
+// compiler the block sums and the division vectorise. Gives exactly what the
+// general path gives, where every weight is the same.
+template <int FX, int FY>
+void ResampleWhole(const std::uint8_t* source, std::size_t sourceStride, std::uint8_t* target,
+                   std::size_t targetStride, int newWidth, int newHeight, std::uint16_t* sums) {
+  const int width = newWidth * FX;
+  for (int j = 0; j < newHeight; ++j) {
+    const std::uint8_t* row = source + std::size_t(j) * FY * sourceStride;
+    for (int x = 0; x < width; ++x) sums[x] = row[x];
+    for (int k = 1; k < FY; ++k) {
+      row += sourceStride;
+      for (int x = 0; x < width; ++x) sums[x] = std::uint16_t(sums[x] + row[x]);
+    }
+    std::uint8_t* out = target + std::size_t(j) * targetStride;
+    for (int i = 0; i < newWidth; ++i) {
+      unsigned sum = 0;
+      for (int k = 0; k < FX; ++k) sum += sums[i * FX + k];
+      out[i] = std::uint8_t(sum / unsigned(FX * FY));
+    }
+  }
+}
+
+// Any other whole factors: the same with the factors as values. A block of up to
+// 257 pixels keeps its sum within 16 bits.
+void ResampleWholeAny(const std::uint8_t* source, std::size_t sourceStride, std::uint8_t* target,
+                      std::size_t targetStride, int newWidth, int newHeight, int fx, int fy,
+                      std::vector<std::uint16_t>& sums) {
+  const int width = newWidth * fx;
+  const unsigned divisor = unsigned(fx) * unsigned(fy);
+  for (int j = 0; j < newHeight; ++j) {
+    const std::uint8_t* row = source + std::size_t(j) * std::size_t(fy) * sourceStride;
+    std::uint16_t* s = sums.data();
+    for (int x = 0; x < width; ++x) s[x] = row[x];
+    for (int k = 1; k < fy; ++k) {
+      row += sourceStride;
+      for (int x = 0; x < width; ++x) s[x] = std::uint16_t(s[x] + row[x]);
+    }
+    std::uint8_t* out = target + std::size_t(j) * targetStride;
+    for (int i = 0; i < newWidth; ++i) {
+      unsigned sum = 0;
+      for (int k = 0; k < fx; ++k) sum += s[std::size_t(i) * std::size_t(fx) + std::size_t(k)];
+      out[i] = std::uint8_t(sum / divisor);
+    }
+  }
+}
+
 }  // namespace
 
 double RoundCompressionFactor(double typed) { return std::trunc(typed * 8 + 0.5) * 0.125; }
@@ -95,6 +143,25 @@ int ResampleArea(std::span<const std::uint8_t> source, std::size_t sourceStride,
   if (source.size() < (std::size_t(height) - 1) * sourceStride + std::size_t(width) ||
       target.size() < (std::size_t(newHeight) - 1) * targetStride + std::size_t(newWidth))
     return kErrorNoData;
+
+  if (width % newWidth == 0 && height % newHeight == 0) {
+    const int fx = width / newWidth, fy = height / newHeight;
+    if (std::int64_t(fx) * fy <= 257) {
+      std::vector<std::uint16_t> sums;
+      if (!TryResize(sums, std::uint64_t(width))) return kErrorOutOfMemory;
+      const std::uint8_t* in = source.data();
+      std::uint8_t* out = target.data();
+      if (fx == 2 && fy == 2)
+        ResampleWhole<2, 2>(in, sourceStride, out, targetStride, newWidth, newHeight, sums.data());
+      else if (fx == 3 && fy == 3)
+        ResampleWhole<3, 3>(in, sourceStride, out, targetStride, newWidth, newHeight, sums.data());
+      else if (fx == 4 && fy == 4)
+        ResampleWhole<4, 4>(in, sourceStride, out, targetStride, newWidth, newHeight, sums.data());
+      else
+        ResampleWholeAny(in, sourceStride, out, targetStride, newWidth, newHeight, fx, fy, sums);
+      return kOk;
+    }
+  }
 
   // Source rows are summed down into column sums first (a plain loop over the row
   // that the compiler vectorises); the columns are summed across once per target row.
