@@ -216,9 +216,19 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
         while (degrees < 0) degrees += 180.0;
         while (degrees >= 180.0) degrees -= 180.0;
         f.degrees = degrees;
+        // A parallel copy beside a lineament already found is the same feature.
+        bool copy = false;
+        for (const FoundLineament& g : lineaments) {
+          if (AxisDistance(g.degrees, f.degrees) > tolerance) continue;
+          const double gx = g.x1 - g.x0, gy = g.y1 - g.y0, gl = std::hypot(gx, gy);
+          if (gl <= 0) continue;
+          const double mx = 0.5 * (f.x0 + f.x1) - g.x0, my = 0.5 * (f.y0 + f.y1) - g.y0;
+          const double along = (mx * gx + my * gy) / gl, across = std::fabs(mx * gy - my * gx) / gl;
+          if (along >= 0 && along <= gl && across <= 3 * band + 3) copy = true;
+        }
         if (f.length >= settings.leastLength) {
           accepted = true;
-          lineaments.push_back(f);
+          if (!copy) lineaments.push_back(f);
           for (std::size_t m = start; m < k; ++m) {
             const std::size_t cell = std::size_t(support[m].y) * W + support[m].x;
             // A used stripe votes no more, so the same line is not found twice; it
