@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QToolBar>
 
+#include "app/calculation_commands.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "base/layer_names.h"
@@ -645,7 +646,7 @@ constexpr CommandDef kCommands[] = {
     {kAddFields, kAddFields, nullptr, nullptr, Nothing, Disabled},
     {kDrawing, kDrawing, nullptr, nullptr, Nothing, Disabled},
     {kLineWidths, kLineWidths, nullptr, nullptr, Nothing, Disabled},
-    {kCalculate, kCalculate, nullptr, nullptr, Nothing, Disabled},
+    {kCalculate, kCalculate, nullptr, nullptr, Calculate, CalculateState},
     {kUnnamedCommand, 0, "", nullptr, Nothing, Disabled},
     // Masks: open, save and use are here; the mask editor brings the rest.
     {kOpenMask, kOpenMask, nullptr, nullptr, OpenMask, OpenMaskState},
@@ -814,6 +815,7 @@ void CCommandTable::Install(CMainFrame& frame) {
 
   CWSDialogBar& calcBar = frame.CalcBar();
   connect(&calcBar, &CWSDialogBar::stripesClicked, this, [this] { app_.Workspace().UpdateCalcPanel(); });
+  connect(&calcBar, &CWSDialogBar::calculateRequested, this, [this] { Run(kCalculate); });
   connect(&calcBar, &CWSDialogBar::settingsRequested, this, [this] {
     EditCalcParameters(app_);
     UpdateCommandStates();
