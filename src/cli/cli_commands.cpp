@@ -8,6 +8,7 @@
 #include "base/atomic_file.h"
 #include "base/messages.h"
 #include "base/paths.h"
+#include "cli/cli_analyse.h"
 #include "base/profile_text.h"
 #include "base/string_table.h"
 #include "cli/cli_host.h"
@@ -33,6 +34,9 @@ void PrintUsage(std::FILE* errors) {
                "       linea-cli render PROJECT.orw -o OUT.png|.tif|.bmp [LAYER OPTIONS ...] [--zoom Z]"
                " [--describe OUT.txo]\n"
                "       linea-cli compress IMAGE --factor F -o OUT\n"
+               "       linea-cli new --greyscale|--elevation|--scheme RASTER -o PROJECT.orw\n"
+               "       linea-cli analyse PROJECT.orw [--stripes] [--block-roses] [--window-roses] [--lineaments]"
+               " [--set KEY=VALUE ...] [-o OTHER.orw]\n"
                "       linea-cli --version | --formats\n"
                "layer options, built in the order given:\n"
                "  --stripes  --global-rose  --block-roses  --highlight\n"
@@ -322,6 +326,8 @@ int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE*
     return Render(request, host, errors, timings);
   }
   if (command == "compress") return Compress(rest, host, errors);
+  if (command == "new") return RunNewProject(rest, host, errors);
+  if (command == "analyse") return RunAnalyse(rest, host, errors);
   return Usage(errors, "unknown command " + command);
 }
 
