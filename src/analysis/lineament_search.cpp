@@ -15,6 +15,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDegreesPerRadian = 180.0 / kPi;
+// Candidate lines tried in a row without a lineament before the search ends.
+constexpr int kLeastFruitlessPeaks = 64;
 
 // Distance of two axes in degrees, 0..90.
 double AxisDistance(double a, double b) {
@@ -149,6 +151,7 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
   std::int32_t firstPeak = -1;
   CProgressTicker ticker(progress, 1000);
   std::uint32_t round = 0;
+  int misses = 0;
 
   // The supporting cells of a line, ordered along it.
   auto collect = [&](const Line& line, double halfBand, double axis, std::vector<Support>& support) {
@@ -259,7 +262,10 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
       for (int dj = -spread; dj <= spread; ++dj)
         if (j + dj >= 0 && j + dj < rhos) votes[std::size_t(ii) * rhos + j + dj] = 0;
     }
-    (void)accepted;
+    // Peaks are taken strongest first: once many in a row hold no lineament,
+    // what is left is the background of scattered stripes.
+    misses = accepted ? 0 : misses + 1;
+    if (misses >= kLeastFruitlessPeaks) break;
   }
 
   try {
