@@ -178,10 +178,37 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
     std::sort(support.begin(), support.end(), [](const Support& a, const Support& b) { return a.t < b.t; });
   };
 
+  // The bins strongest first (the lower index on a tie). Votes only ever fall, so
+  // an entry whose count is stale is pushed again with its present count and the
+  // first entry that is current is the largest bin.
+  using Entry = std::pair<std::int32_t, std::int64_t>;  // votes, minus the bin index
+  std::vector<Entry> heap;
+  try {
+    for (std::size_t k = 0; k < votes.size(); ++k)
+      if (votes[k] >= leastVotes) heap.emplace_back(votes[k], -std::int64_t(k));
+  } catch (const std::bad_alloc&) {
+    return kErrorOutOfMemory;
+  }
+  std::make_heap(heap.begin(), heap.end());
   for (;;) {
     std::size_t best = 0;
-    for (std::size_t k = 1; k < votes.size(); ++k)
-      if (votes[k] > votes[best]) best = k;
+    bool found = false;
+    while (!heap.empty()) {
+      std::pop_heap(heap.begin(), heap.end());
+      const Entry top = heap.back();
+      heap.pop_back();
+      const std::size_t k = std::size_t(-top.second);
+      if (votes[k] == top.first) {
+        best = k;
+        found = true;
+        break;
+      }
+      if (votes[k] >= leastVotes) {
+        heap.emplace_back(votes[k], top.second);
+        std::push_heap(heap.begin(), heap.end());
+      }
+    }
+    if (!found) break;
     const std::int32_t peak = votes[best];
     if (firstPeak < 0) firstPeak = std::max(1, peak);
     if (peak < leastVotes) break;
