@@ -132,7 +132,11 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
   const double tolerance = settings.toleranceDegrees;
   auto vote = [&](std::uint32_t x, std::uint32_t y, int sign) {
     const double direction = directionOf(std::size_t(y) * W + x);
-    for (int i = 0; i < thetas; ++i) {
+    // The bins within the tolerance, walked around the circle of directions.
+    const int first = int(std::ceil((direction - tolerance) / thetaStep - 1e-9));
+    const int last = int(std::floor((direction + tolerance) / thetaStep + 1e-9));
+    for (int n = first; n <= last && n < first + thetas; ++n) {
+      const int i = ((n % thetas) + thetas) % thetas;
       if (AxisDistance(i * thetaStep, direction) > tolerance) continue;
       const int j = rhoBin(i, x, y);
       if (j >= 0 && j < rhos) votes[std::size_t(i) * rhos + j] += sign;
