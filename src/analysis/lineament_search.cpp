@@ -261,8 +261,10 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
           if (along >= 0 && along <= gl && across <= 3 * band + 3) copy = true;
         }
         if (f.length >= settings.leastLength) {
-          accepted = true;
-          if (!copy) lineaments.push_back(f);
+          if (!copy) {
+            accepted = true;
+            lineaments.push_back(f);
+          }
           for (std::size_t m = start; m < k; ++m) {
             const std::size_t cell = std::size_t(support[m].y) * W + support[m].x;
             // A used stripe votes no more, so the same line is not found twice; it
@@ -293,8 +295,8 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
       for (int dj = -spread; dj <= spread; ++dj)
         if (j + dj >= 0 && j + dj < rhos) votes[std::size_t(ii) * rhos + j + dj] = 0;
     }
-    // Peaks are taken strongest first: once many in a row hold no lineament,
-    // what is left is the background of scattered stripes.
+    // Peaks are taken strongest first: once many in a row hold no new lineament,
+    // what is left is the background of scattered stripes and copies.
     misses = accepted ? 0 : misses + 1;
     if (misses >= kLeastFruitlessPeaks) break;
   }
