@@ -158,12 +158,14 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
   int misses = 0;
 
   // The supporting cells of a line, ordered along it.
-  auto collect = [&](const Line& line, double halfBand, double axis, std::vector<Support>& support) {
+  // Only the stretch tFrom..tTo of the line (cells along it from its point).
+  auto collect = [&](const Line& line, double halfBand, double axis, std::vector<Support>& support,
+                     double tFrom, double tTo) {
     support.clear();
     ++round;
     const double nx = -line.dy, ny = line.dx;
     const int reach = int(std::ceil(halfBand));
-    for (double t = -diagonal; t <= diagonal; t += 1.0) {
+    for (double t = std::floor(tFrom); t <= tTo; t += 1.0) {
       const double cx = line.px + t * line.dx, cy = line.py + t * line.dy;
       for (int s = -reach; s <= reach; ++s) {
         const double fx = std::floor(cx + s * nx + 0.5), fy = std::floor(cy + s * ny + 0.5);
@@ -222,7 +224,7 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
     const double rho = (j + 0.5) * rhoStep - diagonal;
     // Screen direction of the line and its foot point.
     Line line{rho * sines[i], rho * cosines[i], cosines[i] * 1.0, -sines[i]};
-    collect(line, band + rhoStep / 2, theta, support);
+    collect(line, band + rhoStep / 2, theta, support, -diagonal, diagonal);
     bool accepted = false;
     std::size_t start = 0;
     for (std::size_t k = 1; k <= support.size() && !support.empty(); ++k) {
@@ -274,7 +276,7 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
           // The stripes beside it belong to the same feature (a stripe window is
           // wider than a thin line): they vote no more either, or they would give
           // parallel copies of this lineament.
-          collect(fitted, 2 * band + 2, degrees, flank);
+          collect(fitted, 2 * band + 2, degrees, flank, lo - band - 1, hi + band + 1);
           for (const Support& c : flank) {
             if (c.t < lo - band || c.t > hi + band) continue;
             const std::size_t cell = std::size_t(c.y) * W + c.x;
