@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <tuple>
 
 #include "base/checked_alloc.h"
 #include "base/messages.h"
@@ -224,7 +225,17 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
     const double rho = (j + 0.5) * rhoStep - diagonal;
     // Screen direction of the line and its foot point.
     Line line{rho * sines[i], rho * cosines[i], cosines[i] * 1.0, -sines[i]};
-    collect(line, band + rhoStep / 2, theta, support, -diagonal, diagonal);
+    // Only the stretch of the line that crosses the grid (widened by the band).
+    double tFrom = -diagonal, tTo = diagonal;
+    const double margin = band + rhoStep + 1;
+    for (const auto& [p, d, size] : {std::tuple{line.px, line.dx, double(W)}, std::tuple{line.py, line.dy, double(H)}}) {
+      if (std::fabs(d) < 1e-12) continue;
+      double t0 = (-margin - p) / d, t1 = (size + margin - p) / d;
+      if (t0 > t1) std::swap(t0, t1);
+      tFrom = std::max(tFrom, t0);
+      tTo = std::min(tTo, t1);
+    }
+    collect(line, band + rhoStep / 2, theta, support, tFrom, tTo);
     bool accepted = false;
     std::size_t start = 0;
     for (std::size_t k = 1; k <= support.size() && !support.empty(); ++k) {
