@@ -14,6 +14,7 @@
 #include "app/blocks_commands.h"
 #include "app/command_status.h"
 #include "app/export_commands.h"
+#include "app/calculation_commands.h"
 #include "app/image_viewer_app.h"
 #include "app/image_viewer_doc.h"
 #include "app/mask_commands.h"
@@ -630,7 +631,7 @@ constexpr CommandDef kCommands[] = {
     {kAddFields, kAddFields, nullptr, nullptr, AddFieldsCommand, AddFieldsState},
     {kDrawing, kDrawing, nullptr, nullptr, OpenDrawing, DrawingState},
     {kLineWidths, kLineWidths, nullptr, nullptr, EditLineWidths, LineWidthsState},
-    {kCalculate, kCalculate, nullptr, nullptr, Nothing, Disabled},
+    {kCalculate, kCalculate, nullptr, nullptr, Calculate, CalculateState},
     {kUnnamedCommand, 0, "", nullptr, Nothing, Disabled},
     // Masks: open, save and use are here; create, edit, invert and delete in mask_commands.
     {kOpenMask, kOpenMask, nullptr, nullptr, OpenMask, OpenMaskState},
@@ -801,6 +802,7 @@ void CCommandTable::Install(CMainFrame& frame) {
 
   CWSDialogBar& calcBar = frame.CalcBar();
   connect(&calcBar, &CWSDialogBar::stripesClicked, this, [this] { app_.Workspace().UpdateCalcPanel(); });
+  connect(&calcBar, &CWSDialogBar::calculateRequested, this, [this] { Run(kCalculate); });
   connect(&calcBar, &CWSDialogBar::settingsRequested, this, [this] {
     EditCalcParameters(app_);
     UpdateCommandStates();

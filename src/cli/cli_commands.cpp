@@ -8,6 +8,7 @@
 #include "base/atomic_file.h"
 #include "base/messages.h"
 #include "base/paths.h"
+#include "cli/cli_analyse.h"
 #include "base/profile_text.h"
 #include "base/string_table.h"
 #include "cli/cli_draw.h"
@@ -35,7 +36,10 @@ void PrintUsage(std::FILE* errors) {
   std::fputs("usage: linea-cli info PROJECT.orw\n"
              "       linea-cli render PROJECT.orw -o OUT.png|.tif|.bmp [LAYER OPTIONS ...] [--zoom Z]"
              " [--describe OUT.txo]\n"
-             "       linea-cli compress IMAGE --factor F -o OUT\n",
+             "       linea-cli compress IMAGE --factor F -o OUT\n"
+             "       linea-cli new --greyscale|--elevation|--scheme RASTER -o PROJECT.orw\n"
+             "       linea-cli analyse PROJECT.orw [--stripes] [--block-roses] [--window-roses] [--lineaments]"
+             " [--set KEY=VALUE ...] [-o OTHER.orw]\n",
              errors);
   // One line (or two) for each editing or export subcommand.
   std::fputs(kDrawUsage, errors);
@@ -344,6 +348,8 @@ int RunCli(const std::vector<std::string>& arguments, CAppHost& host, std::FILE*
   if (command == "mask") return RunMaskCommand(rest, host, errors);
   if (command == "blocks") return RunBlocks(rest, host, errors);
   if (command == "export") return Export(rest, host, errors);
+  if (command == "new") return RunNewProject(rest, host, errors);
+  if (command == "analyse") return RunAnalyse(rest, host, errors);
   return Usage(errors, "unknown command " + command);
 }
 

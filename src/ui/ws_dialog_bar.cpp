@@ -22,6 +22,9 @@ CWSDialogBar::CWSDialogBar(QWidget* parent) : QWidget(parent), ui_(new Ui::CWSDi
   }
   connect(ui_->stripesBox, &QCheckBox::clicked, this, &CWSDialogBar::stripesClicked);
   connect(ui_->settingsButton, &QPushButton::clicked, this, &CWSDialogBar::settingsRequested);
+  connect(ui_->calculateButton, &QPushButton::clicked, this, &CWSDialogBar::calculateRequested);
+  for (QCheckBox* box : {ui_->stripesBox, ui_->blockRosesBox, ui_->windowRosesBox, ui_->lineamentsBox})
+    connect(box, &QCheckBox::toggled, this, [this] { UpdateCalculateButton(); });
   UpdateCalcPanel(CalcPanelState{});
 }
 
@@ -54,6 +57,15 @@ void CWSDialogBar::UpdateCalcPanel(const CalcPanelState& state) {
   ui_->blockRosesBox->setEnabled(enabling.blockRoses);
   ui_->windowRosesBox->setEnabled(enabling.windowRoses);
   ui_->lineamentsBox->setEnabled(enabling.lineaments);
+  UpdateCalculateButton();
 }
+
+AnalysisRequest CWSDialogBar::Request() const {
+  auto on = [](const QCheckBox* box) { return box->isEnabled() && box->isChecked(); };
+  return AnalysisRequest{on(ui_->stripesBox), on(ui_->blockRosesBox), on(ui_->windowRosesBox),
+                         on(ui_->lineamentsBox)};
+}
+
+void CWSDialogBar::UpdateCalculateButton() { ui_->calculateButton->setEnabled(Request().Any()); }
 
 }  // namespace linea

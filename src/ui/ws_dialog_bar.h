@@ -1,9 +1,11 @@
 #pragma once
 // The main calculations panel: the four result switches with their marks, which
-// show the results the project holds, "Настройки" and the (inactive) "Расчет".
+// show the results the project holds, "Настройки" and "Расчет", which computes
+// what the switched-on (and enabled) switches ask for.
 
 #include <QWidget>
 
+#include "analysis/analysis_run.h"
 #include "base/app_host.h"
 
 class QCheckBox;
@@ -25,6 +27,8 @@ class CWSDialogBar : public QWidget {
   // Marks and enabling for the workspace's state and the stripes switch.
   void UpdateCalcPanel(const CalcPanelState& state);
   bool StripesOn() const;
+  // The results that "Расчет" would compute: the switches that are on and enabled.
+  AnalysisRequest Request() const;
 
   QCheckBox* StripesBox() const;
   QCheckBox* BlockRosesBox() const;
@@ -38,8 +42,12 @@ class CWSDialogBar : public QWidget {
  signals:
   void stripesClicked();
   void settingsRequested();
+  void calculateRequested();
 
  private:
+  // "Расчет" is available exactly when it has something to compute.
+  void UpdateCalculateButton();
+
   Ui::CWSDialogBarForm* ui_;
 };
 
