@@ -131,8 +131,7 @@ bool HasAnyLayer(CImageViewerApp& app) { return Stack(app).LayerCount() > 0; }
 CommandState Enabled(bool on) { return CommandState{on, std::nullopt}; }
 CommandState Checked(bool enabled, bool checked) { return CommandState{enabled, checked}; }
 CommandState Always(CImageViewerApp&) { return Enabled(true); }
-// Commands whose tools are not part of the program yet, and the commands that
-// never do anything (save raster and vector, the calculation, printing).
+// The commands that never do anything: printing and the unnamed command.
 CommandState Disabled(CImageViewerApp&) { return Enabled(false); }
 void Nothing(CImageViewerApp&) {}
 
