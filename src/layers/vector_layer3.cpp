@@ -81,6 +81,18 @@ bool CVectorLayer3::AddPolyline32(std::span<const PolylinePoint> points, std::ui
   return AddPolyline(points, color, width);
 }
 
+bool CVectorLayer3::PolylineClass(int group, int polyline, int& classNumber) const {
+  const auto& byGroup = polylineClasses.byGroup;
+  if (polylineClasses.classWidth < 0 || byGroup.size() != groups_.size()) return false;
+  if (group < 0 || group >= GroupCount() || polyline < 0) return false;
+  const auto& classes = byGroup[std::size_t(group)];
+  // Only a record of exactly this group's lines is trusted.
+  if (classes.size() != std::size_t(groups_[std::size_t(group)].PolylineCount())) return false;
+  if (std::size_t(polyline) >= classes.size()) return false;
+  classNumber = classes[std::size_t(polyline)];
+  return true;
+}
+
 void CVectorLayer3::SetAllColors(std::uint32_t color) {
   for (CPolylineGroup& group : groups_) group.color_ = color;
 }
