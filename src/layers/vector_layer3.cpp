@@ -83,12 +83,13 @@ bool CVectorLayer3::AddPolyline32(std::span<const PolylinePoint> points, std::ui
 
 bool CVectorLayer3::PolylineClass(int group, int polyline, int& classNumber) const {
   const auto& byGroup = polylineClasses.byGroup;
-  if (polylineClasses.classWidth < 0 || byGroup.size() != groups_.size()) return false;
-  if (group < 0 || group >= GroupCount() || polyline < 0) return false;
+  if (!HoldsPolylineClasses() || group < 0 || group >= GroupCount() || polyline < 0) return false;
+  if (std::size_t(group) >= byGroup.size()) return false;  // a group begun after tracing
   const auto& classes = byGroup[std::size_t(group)];
-  // Only a record of exactly this group's lines is trusted.
-  if (classes.size() != std::size_t(groups_[std::size_t(group)].PolylineCount())) return false;
-  if (std::size_t(polyline) >= classes.size()) return false;
+  // Lines are only ever appended: the record covers the group's first lines, and
+  // one longer than the group is not trusted at all.
+  if (classes.size() > std::size_t(groups_[std::size_t(group)].PolylineCount())) return false;
+  if (std::size_t(polyline) >= classes.size()) return false;  // drawn later by hand
   classNumber = classes[std::size_t(polyline)];
   return true;
 }

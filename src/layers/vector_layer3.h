@@ -90,8 +90,9 @@ class CVectorLayer3 : public CLayer {
     std::vector<std::vector<std::uint8_t>> byGroup;
   };
   PolylineClasses polylineClasses;
+  bool HoldsPolylineClasses() const { return polylineClasses.classWidth >= 0 && !polylineClasses.byGroup.empty(); }
   // The class of polyline `polyline` of group `group`: false when the drawing holds
-  // no class for it (not an isoline drawing, or the record does not match the lines).
+  // no class for it (not an isoline drawing, or a line added after the tracing).
   bool PolylineClass(int group, int polyline, int& classNumber) const;
 
  private:

@@ -161,7 +161,7 @@ std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georefere
       if (!lineamentCells) lineamentCells = std::make_unique<CLineamentCells>(*results);
     }
     int classNumber = 0;
-    const bool isolines = drawing->GroupCount() > 0 && drawing->PolylineClass(0, 0, classNumber);
+    const bool isolines = drawing->HoldsPolylineClasses();
     if (isolines) {
       table.fields.push_back({"class", VectorFieldKind::Integer});
       table.fields.push_back({"value_from", VectorFieldKind::Real});
@@ -203,7 +203,7 @@ std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georefere
             feature.values.push_back(std::int64_t(classNumber));
             feature.values.push_back(low);
             feature.values.push_back(low + scale.classWidth);
-          } else {
+          } else {  // a line drawn onto the isolines later: no class
             feature.values.push_back(std::int64_t(-1));
             feature.values.push_back(0.0);
             feature.values.push_back(0.0);

@@ -385,6 +385,22 @@ TEST(GeoExportPieces, IsolinesCarryTheirClassAndItsValueRange) {
     }
     GDALClose(ds);
   }
+
+  // Lines drawn onto the isolines afterwards, into a traced group and a new one, have
+  // no class; the traced lines keep theirs.
+  auto* isolines = dynamic_cast<CVectorLayer3*>(stack.FindLayer("Граница"));
+  ASSERT_NE(isolines, nullptr);
+  ASSERT_FALSE(isolines->AddPolyline32(line, MakeColor(0, 200, 0), 1));
+  ASSERT_FALSE(isolines->AddPolyline32(line, MakeColor(9, 9, 9), 1));
+  const VectorTable after = DrawingTables(stack, g)[0];
+  ASSERT_EQ(after.name, "Граница");
+  ASSERT_EQ(after.features.size(), tables[0].features.size() + 2);
+  const std::size_t classField = after.fields.size() - 3;
+  ASSERT_EQ(after.fields[classField].name, "class");
+  for (std::size_t i = 0; i < after.features.size(); ++i)
+    EXPECT_EQ(std::get<std::int64_t>(after.features[i].values[classField]),
+              i + 2 < after.features.size() ? 3 : -1)
+        << i;
 }
 
 }  // namespace
