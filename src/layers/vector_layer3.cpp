@@ -81,6 +81,19 @@ bool CVectorLayer3::AddPolyline32(std::span<const PolylinePoint> points, std::ui
   return AddPolyline(points, color, width);
 }
 
+bool CVectorLayer3::PolylineClass(int group, int polyline, int& classNumber) const {
+  const auto& byGroup = polylineClasses.byGroup;
+  if (!HoldsPolylineClasses() || group < 0 || group >= GroupCount() || polyline < 0) return false;
+  if (std::size_t(group) >= byGroup.size()) return false;  // a group begun after tracing
+  const auto& classes = byGroup[std::size_t(group)];
+  // Lines are only ever appended: the record covers the group's first lines, and
+  // one longer than the group is not trusted at all.
+  if (classes.size() > std::size_t(groups_[std::size_t(group)].PolylineCount())) return false;
+  if (std::size_t(polyline) >= classes.size()) return false;  // drawn later by hand
+  classNumber = classes[std::size_t(polyline)];
+  return true;
+}
+
 void CVectorLayer3::SetAllColors(std::uint32_t color) {
   for (CPolylineGroup& group : groups_) group.color_ = color;
 }

@@ -80,6 +80,21 @@ class CVectorLayer3 : public CLayer {
   // every source had it. Drawing ignores it.
   std::uint8_t holdsStripes = 0;
 
+  // Isoline drawings: the class on the higher side of each polyline, by group and
+  // polyline, and the value scale of the class map they were traced from (class k
+  // covers classFrom + (k - 1) * classWidth .. classFrom + k * classWidth). Filled by
+  // the tracer only; empty for every other drawing.
+  struct PolylineClasses {
+    double classFrom = 0;
+    double classWidth = -1.0;
+    std::vector<std::vector<std::uint8_t>> byGroup;
+  };
+  PolylineClasses polylineClasses;
+  bool HoldsPolylineClasses() const { return polylineClasses.classWidth >= 0 && !polylineClasses.byGroup.empty(); }
+  // The class of polyline `polyline` of group `group`: false when the drawing holds
+  // no class for it (not an isoline drawing, or a line added after the tracing).
+  bool PolylineClass(int group, int polyline, int& classNumber) const;
+
  private:
   // The group to add to, made if missing; null when the table is full or memory
   // runs out. `created` tells whether it is new.

@@ -160,6 +160,13 @@ std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georefere
       table.fields.push_back({"group", VectorFieldKind::Integer});
       if (!lineamentCells) lineamentCells = std::make_unique<CLineamentCells>(*results);
     }
+    int classNumber = 0;
+    const bool isolines = drawing->HoldsPolylineClasses();
+    if (isolines) {
+      table.fields.push_back({"class", VectorFieldKind::Integer});
+      table.fields.push_back({"value_from", VectorFieldKind::Real});
+      table.fields.push_back({"value_to", VectorFieldKind::Real});
+    }
     for (int g = 0; g < drawing->GroupCount(); ++g) {
       const CPolylineGroup& group = drawing->Group(g);
       for (int p = 0; p < group.PolylineCount(); ++p) {
@@ -187,6 +194,20 @@ std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georefere
           const LineamentRecord* record = lineamentCells->Strongest(points);
           feature.values.push_back(std::int64_t(record ? record->Length() : -1));
           feature.values.push_back(std::int64_t(record ? LineamentGroup(*record) : -1));
+        }
+        if (isolines) {
+          // Class k covers From + (k - 1) * width .. From + k * width, as in a class map's metadata.
+          const auto& scale = drawing->polylineClasses;
+          if (drawing->PolylineClass(g, p, classNumber)) {
+            const double low = scale.classFrom + (classNumber - 1) * scale.classWidth;
+            feature.values.push_back(std::int64_t(classNumber));
+            feature.values.push_back(low);
+            feature.values.push_back(low + scale.classWidth);
+          } else {  // a line drawn onto the isolines later: no class
+            feature.values.push_back(std::int64_t(-1));
+            feature.values.push_back(0.0);
+            feature.values.push_back(0.0);
+          }
         }
         table.features.push_back(std::move(feature));
       }

@@ -28,7 +28,9 @@ bool RasterOfLayer(const CLayer* layer, const CLayerStack& stack, RasterToWrite&
 // north, 0..180, of the line from its first to its last point) and length (world
 // units); and description (the layer's) for every drawing. Lineament maps ("Линеаменты
 // N") with `results` also get value and group: those of the strongest stored
-// lineament cell among the polyline's vertices (-1 when none is found).
+// lineament cell among the polyline's vertices (-1 when none is found). Isoline
+// drawings also get class (of the higher side, from the class map they were traced
+// from), value_from and value_to (that class's value range).
 std::vector<VectorTable> DrawingTables(const CLayerStack& stack, const Georeference& georeference,
                                        const CResults* results = nullptr);
 

@@ -33,6 +33,21 @@ std::array<int, 256> StepTable(int steps, std::span<const std::uint8_t> boundari
   return table;
 }
 
+// Notes `classNumber` for the polyline just added to the group of `colour` and `width`.
+bool RecordClass(CVectorLayer3& layer, std::uint32_t colour, int width, std::uint8_t classNumber) {
+  auto& byGroup = layer.polylineClasses.byGroup;
+  try {
+    byGroup.resize(std::size_t(layer.GroupCount()));
+    for (int g = 0; g < layer.GroupCount(); ++g) {
+      if (layer.Group(g).GetColor() != colour || layer.Group(g).GetWidth() != width) continue;
+      byGroup[std::size_t(g)].push_back(classNumber);
+      return true;
+    }
+  } catch (const std::bad_alloc&) {
+  }
+  return false;
+}
+
 }  // namespace
 
 int TraceIsolines(int width, int height, std::span<const std::uint8_t> raster, int steps,
@@ -101,8 +116,9 @@ int TraceIsolines(int width, int height, std::span<const std::uint8_t> raster, i
         }
         const PolylinePoint16 last = chain[count - 1];
         count = SimplifyPolyline(std::span<PolylinePoint16>(chain.data(), count));
-        if (layer.AddPolyline16(std::span<const PolylinePoint16>(chain.data(), count),
-                                MakeColor(red[c0], green[c0], blue[c0]), lineWidth))
+        const std::uint32_t colour = MakeColor(red[c0], green[c0], blue[c0]);
+        if (layer.AddPolyline16(std::span<const PolylinePoint16>(chain.data(), count), colour, lineWidth) ||
+            !RecordClass(layer, colour, lineWidth, c0))
           return 3;
         const bool open = std::abs(last.x - x) >= 2 || std::abs(last.y - y) >= 2;
         if (!(k0 >= 3 || (k0 == 2 && open))) break;
@@ -127,6 +143,8 @@ int BuildIsolinesLayer(const CResults& results, CLayerStack& stack, const std::s
                                      lineWidth);
       code != 0)
     return code;
+  layer->polylineClasses.classFrom = source->From;
+  layer->polylineClasses.classWidth = source->classWidth;
   layer->SetDescription("Isolines (" + source->GetDescription());
   if (!stack.AddLayer(std::move(layer))) return 3;
   return 0;

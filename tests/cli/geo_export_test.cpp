@@ -24,6 +24,7 @@
 #include "layers/vector_layer3.h"
 #include "project/geo_export.h"
 #include "project/workspace.h"
+#include "results/isolines.h"
 #include "results/lineaments.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -33,6 +34,26 @@ namespace {
 
 constexpr double kLeft = 183557, kTop = 8258937, kCell = 30;
 constexpr int kWidth = 60, kHeight = 40;
+
+// Reads every feature of `table` as (class, value_from, value_to, first vertex).
+struct IsolineRow {
+  int classNumber;
+  double from, to, x, y;
+};
+std::vector<IsolineRow> ReadIsolineRows(OGRLayerH table) {
+  std::vector<IsolineRow> rows;
+  OGR_L_ResetReading(table);
+  while (OGRFeatureH f = OGR_L_GetNextFeature(table)) {
+    OGRGeometryH line = OGR_F_GetGeometryRef(f);
+    rows.push_back({OGR_F_GetFieldAsInteger(f, OGR_F_GetFieldIndex(f, "class")),
+                    OGR_F_GetFieldAsDouble(f, OGR_F_GetFieldIndex(f, "value_from")),
+                    OGR_F_GetFieldAsDouble(f, OGR_F_GetFieldIndex(f, "value_to")), OGR_G_GetX(line, 0),
+                    OGR_G_GetY(line, 0)});
+    OGR_F_Destroy(f);
+  }
+  return rows;
+}
+
 
 class GeoExport : public ::testing::Test {
  protected:
@@ -167,6 +188,40 @@ TEST_F(GeoExport, LineamentsAsGeoPackageOneFeaturePerPolylineInWorldCoordinates)
   GDALClose(ds);
 }
 
+TEST_F(GeoExport, IsolinesAsGeoPackageCarryTheClassAndRangeOfTheirMap) {
+  const std::string out = folder.File("isolines.gpkg");
+  const CliRun run = RunCliCaptured({"export", project, "--map", "density", "--isolines", "-o", out});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+
+  // The class map built in process, to know its classes and scale.
+  RenderRequest request;
+  ASSERT_EQ(ParseRenderArguments({project, "--map", "density", "--isolines", "-o", "x.png"}, request), "");
+  CTestHost host;
+  CWorkspace workspace(host);
+  ASSERT_EQ(BuildRenderLayers(request, workspace, host, stderr), 0);
+  const auto* map = dynamic_cast<const CRasterLayer*>(workspace.layerStack.FindLayer(workspace.LastRoseMapName()));
+  ASSERT_NE(map, nullptr);
+  ASSERT_GT(map->classWidth, 0.0);
+
+  GDALDatasetH ds = GDALOpenEx(out.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
+  ASSERT_NE(ds, nullptr);
+  OGRLayerH table = GDALDatasetGetLayerByName(ds, (workspace.LastRoseMapName() + "_").c_str());
+  ASSERT_NE(table, nullptr);
+  const std::vector<IsolineRow> rows = ReadIsolineRows(table);
+  ASSERT_FALSE(rows.empty());
+  for (const IsolineRow& row : rows) {
+    ASSERT_GE(row.classNumber, 1);
+    ASSERT_LE(row.classNumber, map->classes);
+    EXPECT_NEAR(row.from, map->From + (row.classNumber - 1) * map->classWidth, 1e-9);
+    EXPECT_NEAR(row.to - row.from, map->classWidth, 1e-9);
+    // The line starts on a pixel of its class.
+    const int x = int(std::floor((row.x - kLeft) / kCell)), y = int(std::floor((kTop - row.y) / kCell));
+    ASSERT_TRUE(x >= 0 && y >= 0 && x < map->Image().GetWidth() && y < map->Image().GetHeight());
+    EXPECT_EQ(map->Image().Row(y)[x], row.classNumber);
+  }
+  GDALClose(ds);
+}
+
 TEST_F(GeoExport, RefusalsTellWhyAndWriteNothing) {
   CliRun run = RunCliCaptured({"export", project, "-o", folder.File("x.bmp")});
   EXPECT_EQ(run.exitCode, 2);
@@ -258,6 +313,94 @@ TEST(GeoExportPieces, DrawingsBecomeTablesOfVisibleLayersInWorldCoordinates) {
   EXPECT_DOUBLE_EQ(std::get<double>(bend.values[4]), 70.0);  // 30 east, then 40 south
   // From (0,0) to (3,4) pixels: 30 m east, 40 m south: azimuth 143.13 degrees.
   EXPECT_NEAR(std::get<double>(bend.values[3]), 143.1301, 1e-3);
+}
+
+TEST(GeoExportPieces, IsolinesCarryTheirClassAndItsValueRange) {
+  GDALAllRegister();
+  CTestHost host;
+  CLayerStack stack(host);
+  // 12 x 12: class 1 on the left, class 3 on the right of column 6; From 100, width 5.
+  auto map = std::make_unique<CRasterLayer>("Розы 1", true);
+  ASSERT_TRUE(map->Image().Create(12, 12, 8));
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x) map->Image().Row(y)[x] = x < 6 ? 1 : 3;
+  map->classes = 3;
+  map->From = 100;
+  map->classWidth = 5;
+  map->steps = 3;
+  map->stepBoundaries = {1, 2, 3};
+  map->red[1] = 200;
+  map->green[3] = 200;
+  stack.AddLayer(std::move(map));
+  CResults results;
+  results.imageWidth = results.imageHeight = 12;
+  // Named by the user: nothing in the name tells the source map.
+  ASSERT_EQ(BuildIsolinesLayer(results, stack, "Розы 1", "Граница"), 0);
+  // A drawing that is no isoline drawing gets no class fields.
+  auto scheme = std::make_unique<CVectorLayer3>("Схема", true);
+  const PolylinePoint line[] = {{1, 1}, {2, 2}};
+  ASSERT_FALSE(scheme->AddPolyline32(line, 0, 1));
+  stack.AddLayer(std::move(scheme));
+
+  Georeference g;
+  g.known = true;
+  g.left = 1000;
+  g.top = 2000;
+  g.pixelWidth = 10;
+  g.pixelHeight = -10;
+  const std::vector<VectorTable> tables = DrawingTables(stack, g);
+  ASSERT_EQ(tables.size(), 2u);
+  CTempFolder folder;
+  for (const char* name : {"iso.gpkg", "iso.shp"}) {
+    const std::string out = folder.File(name);
+    std::string reason;
+    ASSERT_EQ(WriteVectorFile(out, tables, {}, reason), 0) << reason;
+    GDALDatasetH ds = GDALOpenEx(out.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
+    ASSERT_NE(ds, nullptr) << name;
+    const bool shapefile = std::string(name).ends_with(".shp");
+    OGRLayerH table = shapefile ? GDALDatasetGetLayer(ds, 0) : GDALDatasetGetLayerByName(ds, "Граница");
+    ASSERT_NE(table, nullptr) << name;
+    if (shapefile) OGR_L_SetAttributeFilter(table, "\"layer\" = 'Граница'");
+    const std::vector<IsolineRow> rows = ReadIsolineRows(table);
+    ASSERT_FALSE(rows.empty()) << name;
+    for (const IsolineRow& row : rows) {
+      // The border is traced on its higher side: class 3, values 110 .. 115, at column 6.
+      EXPECT_EQ(row.classNumber, 3) << name;
+      EXPECT_DOUBLE_EQ(row.from, 110.0) << name;
+      EXPECT_DOUBLE_EQ(row.to, 115.0) << name;
+      EXPECT_DOUBLE_EQ(row.x, 1000 + 6.5 * 10) << name;
+    }
+    if (shapefile) {
+      OGR_L_SetAttributeFilter(table, "\"layer\" = 'Схема'");
+      OGR_L_ResetReading(table);
+      OGRFeatureH f = OGR_L_GetNextFeature(table);
+      ASSERT_NE(f, nullptr);
+      EXPECT_FALSE(OGR_F_IsFieldSetAndNotNull(f, OGR_F_GetFieldIndex(f, "class")) &&
+                   OGR_F_GetFieldAsInteger(f, OGR_F_GetFieldIndex(f, "class")) != 0);
+      OGR_F_Destroy(f);
+    } else {
+      OGRLayerH other = GDALDatasetGetLayerByName(ds, "Схема");
+      ASSERT_NE(other, nullptr);
+      EXPECT_LT(OGR_FD_GetFieldIndex(OGR_L_GetLayerDefn(other), "class"), 0);
+    }
+    GDALClose(ds);
+  }
+
+  // Lines drawn onto the isolines afterwards, into a traced group and a new one, have
+  // no class; the traced lines keep theirs.
+  auto* isolines = dynamic_cast<CVectorLayer3*>(stack.FindLayer("Граница"));
+  ASSERT_NE(isolines, nullptr);
+  ASSERT_FALSE(isolines->AddPolyline32(line, MakeColor(0, 200, 0), 1));
+  ASSERT_FALSE(isolines->AddPolyline32(line, MakeColor(9, 9, 9), 1));
+  const VectorTable after = DrawingTables(stack, g)[0];
+  ASSERT_EQ(after.name, "Граница");
+  ASSERT_EQ(after.features.size(), tables[0].features.size() + 2);
+  const std::size_t classField = after.fields.size() - 3;
+  ASSERT_EQ(after.fields[classField].name, "class");
+  for (std::size_t i = 0; i < after.features.size(); ++i)
+    EXPECT_EQ(std::get<std::int64_t>(after.features[i].values[classField]),
+              i + 2 < after.features.size() ? 3 : -1)
+        << i;
 }
 
 }  // namespace
