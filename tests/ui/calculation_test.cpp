@@ -15,6 +15,7 @@
 #include "app/image_viewer_doc.h"
 #include "demo_project.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -25,10 +26,10 @@
 namespace linea {
 namespace {
 
-class CalculateButtonTest : public ::testing::Test {
+class CalculateButtonTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
+    ProgramWindowTest::SetUp();
     const std::string project =
         WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", DemoProjectOptions{});
     ASSERT_FALSE(project.empty());
@@ -37,16 +38,9 @@ class CalculateButtonTest : public ::testing::Test {
     app->Frame().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->Frame()));
   }
-  void TearDown() override { app.reset(); }
 
   CWSDialogBar& Bar() { return app->Frame().CalcBar(); }
   CResults& Results() { return app->Workspace().results; }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 TEST_F(CalculateButtonTest, CancelInTheProgressWindowLeavesTheResultsByteForByte) {
