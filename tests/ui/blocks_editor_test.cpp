@@ -52,7 +52,7 @@ class BlocksEditorTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
     ProgramWindowTest::SetUp();
-    project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo");
+    project = WriteDemo();
     ASSERT_FALSE(project.empty());
     ASSERT_NO_FATAL_FAILURE(StartProgram(project, 1300, 900));
     ASSERT_DOUBLE_EQ(View().Zoom(), 1.0);

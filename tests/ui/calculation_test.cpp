@@ -30,8 +30,7 @@ class CalculateButtonTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
     ProgramWindowTest::SetUp();
-    const std::string project =
-        WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", DemoProjectOptions{});
+    const std::string project = WriteDemo();
     ASSERT_FALSE(project.empty());
     app = std::make_unique<CImageViewerApp>(host, *settings);
     ASSERT_TRUE(app->InitInstance(project, false));

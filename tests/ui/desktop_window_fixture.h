@@ -68,7 +68,7 @@ class DesktopWindowTest : public ProgramWindowTest {
   static constexpr int kStripesName = 32818;  // "Штрихи"
 
   std::string Demo(const std::string& name = "demo", DemoProjectOptions options = {}) {
-    std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), name, options);
+    std::string project = WriteDemo(name, options);
     EXPECT_FALSE(project.empty());
     return project;
   }

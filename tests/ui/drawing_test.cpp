@@ -50,7 +50,7 @@ class DrawingTest : public ProgramWindowTest {
   void Start(bool withProject = true) {
     std::optional<std::string> project;
     if (withProject) {
-      project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo");
+      project = WriteDemo();
       ASSERT_FALSE(project->empty());
     }
     StartProgram(project);

@@ -48,7 +48,7 @@ const QRgb kWhite = qRgb(255, 255, 255);
 class MainWindowTest : public ProgramWindowTest {
  protected:
   std::string Demo(const DemoProjectOptions& options = {}, const std::string& name = "demo") {
-    std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), name, options);
+    std::string project = WriteDemo(name, options);
     EXPECT_FALSE(project.empty());
     return project;
   }

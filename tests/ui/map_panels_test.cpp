@@ -69,8 +69,7 @@ class CRecordingTool : public CViewTool {
 class MapPanelsTest : public ProgramWindowTest {
  protected:
   void Start(const DemoProjectOptions& options = {}) {
-    const std::string project =
-        WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", options);
+    const std::string project = WriteDemo("demo", options);
     ASSERT_FALSE(project.empty());
     StartProgram(project, 1200, 850);
   }

@@ -53,7 +53,7 @@ class MaskDialogsTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
     ProgramWindowTest::SetUp();
-    const std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo");
+    const std::string project = WriteDemo();
     ASSERT_FALSE(project.empty());
     ASSERT_NO_FATAL_FAILURE(StartProgram(project));
   }

@@ -37,7 +37,7 @@ const std::string kCannotOpen = "Не удается открыть файл.";
 class NothingLostTest : public ProgramWindowTest {
  protected:
   std::string Demo(const DemoProjectOptions& options = {}) {
-    std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", options);
+    std::string project = WriteDemo("demo", options);
     EXPECT_FALSE(project.empty());
     return project;
   }

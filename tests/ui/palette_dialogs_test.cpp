@@ -51,7 +51,7 @@ constexpr std::uint32_t kRed = 0x000000FF;
 class PaletteDialogsTest : public ProgramWindowTest {
  protected:
   void Start(const DemoProjectOptions& options = {}) {
-    project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", options);
+    project = WriteDemo("demo", options);
     ASSERT_FALSE(project.empty());
     StartProgram(project, 1200, 850);
   }

@@ -14,6 +14,7 @@
 
 #include "app/commands.h"
 #include "app/image_viewer_app.h"
+#include "demo_project.h"
 #include "project/workspace.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
@@ -40,6 +41,11 @@ class ProgramWindowTest : public ::testing::Test {
     Frame().resize(width, height);
     Frame().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+  }
+
+  // The demo project written into the test's folder; its path, empty when it could not be written.
+  std::string WriteDemo(const std::string& name = "demo", const DemoProjectOptions& options = {}) {
+    return WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), name, options);
   }
 
   CMainFrame& Frame() { return app->Frame(); }
