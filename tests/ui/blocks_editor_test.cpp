@@ -27,6 +27,7 @@
 #include "demo_project.h"
 #include "layers/vector_layer.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -47,33 +48,16 @@ enum : int {
   kBlockRoses = 32845,
 };
 
-class BlocksEditorTest : public ::testing::Test {
+class BlocksEditorTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-    project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo");
+    ProgramWindowTest::SetUp();
+    project = WriteDemo();
     ASSERT_FALSE(project.empty());
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(1300, 900);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+    ASSERT_NO_FATAL_FAILURE(StartProgram(project, 1300, 900));
     ASSERT_DOUBLE_EQ(View().Zoom(), 1.0);
   }
-  void TearDown() override { app.reset(); }
 
-  CMainFrame& Frame() { return app->Frame(); }
-  CImageViewerView& View() { return app->View(); }
-  CWorkspace& Ws() { return app->Workspace(); }
-  QAction* Action(int id) { return app->Commands().Action(id); }
-  bool Enabled(int id) {
-    app->Commands().UpdateCommandStates();
-    return Action(id)->isEnabled();
-  }
-  void Choose(int id) {
-    ASSERT_TRUE(Enabled(id)) << id;
-    Action(id)->trigger();
-  }
   CBlocksEdit* Editor() { return FindBlocksEditor(Frame()); }
   QPushButton* Button(const char* name) { return Editor()->findChild<QPushButton*>(name); }
   QCheckBox* AutoBox() { return Editor()->findChild<QCheckBox*>("autoCheck"); }
@@ -131,18 +115,12 @@ class BlocksEditorTest : public ::testing::Test {
     for (std::size_t i = 0; i + 1 < all.size(); ++i) ClickImage(all[i].x(), all[i].y());
     DoubleClickImage(all.back().x(), all.back().y());
   }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
   std::string project;
 };
 
 TEST_F(BlocksEditorTest, DrawMergeExcludeUndoStopAndDeleteLikeTheBatchTool) {
-  EXPECT_FALSE(Enabled(kEditBlocks));
-  EXPECT_FALSE(Enabled(kDeleteBlocks));
+  EXPECT_FALSE(IsEnabled(kEditBlocks));
+  EXPECT_FALSE(IsEnabled(kDeleteBlocks));
   Choose(kCreateBlocks);
   ASSERT_NE(Blocks(), nullptr);
   EXPECT_EQ(Ws().blocksImagePath, "created");
@@ -153,11 +131,11 @@ TEST_F(BlocksEditorTest, DrawMergeExcludeUndoStopAndDeleteLikeTheBatchTool) {
   EXPECT_FALSE(Button("findButton")->isEnabled());
   EXPECT_FALSE(Button("checkButton")->isEnabled());
   EXPECT_TRUE(Frame().ToolWindows().IsOpen(ToolWindow::kBlocksEdit));
-  EXPECT_FALSE(Enabled(kCreateBlocks));
-  EXPECT_FALSE(Enabled(kEditBlocks)) << "one editor at a time";
-  EXPECT_FALSE(Enabled(kOpenBlocks));
-  EXPECT_TRUE(Enabled(kSaveBlocks));
-  EXPECT_TRUE(Enabled(kDeleteBlocks));
+  EXPECT_FALSE(IsEnabled(kCreateBlocks));
+  EXPECT_FALSE(IsEnabled(kEditBlocks)) << "one editor at a time";
+  EXPECT_FALSE(IsEnabled(kOpenBlocks));
+  EXPECT_TRUE(IsEnabled(kSaveBlocks));
+  EXPECT_TRUE(IsEnabled(kDeleteBlocks));
 
   // Two crossing polylines, each started and ended near an edge.
   Press("bordersButton");
@@ -238,8 +216,8 @@ TEST_F(BlocksEditorTest, DrawMergeExcludeUndoStopAndDeleteLikeTheBatchTool) {
   EXPECT_EQ(Frame().findChild<CBlocksEdit*>(), nullptr) << "the window is destroyed";
   EXPECT_FALSE(Frame().ToolWindows().IsOpen(ToolWindow::kBlocksEdit));
   EXPECT_EQ(View().ActiveTool(), nullptr);
-  EXPECT_TRUE(Enabled(kEditBlocks));
-  EXPECT_FALSE(Enabled(kCreateBlocks));
+  EXPECT_TRUE(IsEnabled(kEditBlocks));
+  EXPECT_FALSE(IsEnabled(kCreateBlocks));
 
   // The block roses of the project still draw over the edited blocks.
   Ws().results.blockRoses.assign(4, BlockRose{{120, 90, 10}, {5, 3, 2, 1, 4, 6, 2, 1}});
@@ -261,9 +239,9 @@ TEST_F(BlocksEditorTest, DrawMergeExcludeUndoStopAndDeleteLikeTheBatchTool) {
   EXPECT_EQ(Blocks(), nullptr);
   EXPECT_TRUE(Ws().blocksImagePath.empty());
   EXPECT_FALSE(Ws().results.hasBlockRoses);
-  EXPECT_FALSE(Enabled(kBlockRoses));
-  EXPECT_TRUE(Enabled(kCreateBlocks));
-  EXPECT_FALSE(Enabled(kDeleteBlocks));
+  EXPECT_FALSE(IsEnabled(kBlockRoses));
+  EXPECT_TRUE(IsEnabled(kCreateBlocks));
+  EXPECT_FALSE(IsEnabled(kDeleteBlocks));
 }
 
 TEST_F(BlocksEditorTest, EnterStopsEscDropsTheLineAndWithoutAutoTheButtonsWait) {
@@ -367,7 +345,7 @@ TEST_F(BlocksEditorTest, BlocksDeletedUnderTheOpenEditorAreNeverTouched) {
   EXPECT_TRUE(Editor()->isVisible());
   EXPECT_EQ(host.messages.size(), messages) << "nothing to do, nothing to say";
   Press("stopButton");
-  EXPECT_TRUE(Enabled(kCreateBlocks));
+  EXPECT_TRUE(IsEnabled(kCreateBlocks));
 }
 
 TEST_F(BlocksEditorTest, ALongPolylineIsWrittenWithoutGapsAcrossTheBatches) {

@@ -15,6 +15,7 @@
 #include "app/image_viewer_doc.h"
 #include "demo_project.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -25,28 +26,20 @@
 namespace linea {
 namespace {
 
-class CalculateButtonTest : public ::testing::Test {
+class CalculateButtonTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-    const std::string project =
-        WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", DemoProjectOptions{});
+    ProgramWindowTest::SetUp();
+    const std::string project = WriteDemo();
     ASSERT_FALSE(project.empty());
     app = std::make_unique<CImageViewerApp>(host, *settings);
     ASSERT_TRUE(app->InitInstance(project, false));
     app->Frame().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->Frame()));
   }
-  void TearDown() override { app.reset(); }
 
   CWSDialogBar& Bar() { return app->Frame().CalcBar(); }
   CResults& Results() { return app->Workspace().results; }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 TEST_F(CalculateButtonTest, CancelInTheProgressWindowLeavesTheResultsByteForByte) {

@@ -33,6 +33,7 @@
 #include "imaging/image.h"
 #include "layers/raster_layer.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -66,13 +67,8 @@ std::vector<double> NormalisationFactors(const std::vector<std::uint16_t>& roses
   return factors;
 }
 
-class CombinationWindowTest : public ::testing::Test {
+class CombinationWindowTest : public ProgramWindowTest {
  protected:
-  void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-  }
-  void TearDown() override { app.reset(); }
-
   // A synthetic greyscale demo of the common size; the seed moves its ridges.
   std::string Demo(const std::string& name, std::uint32_t seed, int width = kWidth, int height = kHeight) {
     DemoGeneratorOptions options;
@@ -85,23 +81,7 @@ class CombinationWindowTest : public ::testing::Test {
     return options.outPath;
   }
 
-  void Start(const std::optional<std::string>& project = std::nullopt) {
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(1100, 800);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
-  }
-
-  CMainFrame& Frame() { return app->Frame(); }
-  CWorkspace& Ws() { return app->Workspace(); }
   CRosesCombineDlg& Panel() { return Frame().CombineBar(); }
-  QAction* Action(int id) { return app->Commands().Action(id); }
-  void Choose(int id) {
-    app->Commands().UpdateCommandStates();
-    ASSERT_TRUE(Action(id)->isEnabled()) << id;
-    Action(id)->trigger();
-  }
   void Click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
   }
@@ -158,7 +138,7 @@ class CombinationWindowTest : public ::testing::Test {
   }
   // Combines two demos in the chosen mode and shows the density map of the result.
   void CombineAndShow(const std::string& a, const std::string& b, bool difference, bool normalise) {
-    Start();
+    StartProgram();
     Choose(32782);
     AddProject(a);
     AddProject(b);
@@ -174,12 +154,6 @@ class CombinationWindowTest : public ::testing::Test {
     EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
     ASSERT_NE(Ws().layerStack.FindLayer("Розы 0"), nullptr);
   }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 TEST_F(CombinationWindowTest, DifferenceOfTwoProjectsDrawsTheMapOfTheDifference) {
@@ -216,7 +190,7 @@ TEST_F(CombinationWindowTest, NormalisedUnionDrawsTheMapOfTheNormalisedMean) {
 
 TEST_F(CombinationWindowTest, TooFewProjectsForTheModeShowTheirMessageAndChangeNothing) {
   const std::string a = Demo("a", 1);
-  Start();
+  StartProgram();
   Choose(32782);
   AddProject(a);
   Click(Panel().CalculateButton());  // the union is chosen when the panel opens
@@ -234,7 +208,7 @@ TEST_F(CombinationWindowTest, TooFewProjectsForTheModeShowTheirMessageAndChangeN
 
 TEST_F(CombinationWindowTest, AModifiedProjectIsOfferedForSavingBeforeTheFirstProjectAndCancelKeepsIt) {
   const std::string a = Demo("a", 1), b = Demo("b", 7);
-  Start(a);
+  StartProgram(a);
   host.messageAnswers = {MessageAnswer::Yes};  // the window roses go with the switch
   Choose(32782);
   ASSERT_TRUE(Ws().rosesCombination);
@@ -281,7 +255,7 @@ TEST_F(CombinationWindowTest, ASavedCombinationReopensAndShowsTheSameMap) {
 
   // Opened again in a new window: the combination panel, the roses and the map.
   app.reset();
-  Start(saved);
+  StartProgram(saved);
   EXPECT_TRUE(Ws().rosesCombination);
   EXPECT_FALSE(Frame().CombineDock().isHidden());
   EXPECT_EQ(Ws().results.windowRoses, roses);
@@ -295,7 +269,7 @@ TEST_F(CombinationWindowTest, ASavedCombinationReopensAndShowsTheSameMap) {
 
 TEST_F(CombinationWindowTest, RosesOfAnotherSizeThanTheOpenedProjectMakeANewProject) {
   const std::string a = Demo("a", 1), b = Demo("b", 7), other = Demo("other", 3, 200, 120);
-  Start();
+  StartProgram();
   Choose(32782);
   AddProject(a);
   AddProject(b);
@@ -337,7 +311,7 @@ class FieldAdditionWindowTest : public CombinationWindowTest {
  protected:
   // The demo with three maps of its window roses: density, and two further kinds.
   void StartWithThreeMaps() {
-    Start(Demo("a", 1));
+    StartProgram(Demo("a", 1));
     Choose(32775);
     CRosesParamBar& roses = Frame().RosesBar();
     Click(roses.ShowButton());
@@ -447,7 +421,7 @@ TEST_F(FieldAdditionWindowTest, TwoMapsAddedAndOneSubtractedGiveTheSummedField) 
 }
 
 TEST_F(FieldAdditionWindowTest, CancelledDialogOrNameAddsNothingAndTheCommandNeedsAMap) {
-  Start(Demo("a", 1));
+  StartProgram(Demo("a", 1));
   app->Commands().UpdateCommandStates();
   EXPECT_FALSE(Action(32858)->isEnabled());
   Choose(32775);
@@ -485,7 +459,7 @@ TEST_F(FieldAdditionWindowTest, CancelledDialogOrNameAddsNothingAndTheCommandNee
 }
 
 TEST_F(FieldAdditionWindowTest, OneMapSubtractedAloneIsTakenFromZero) {
-  Start(Demo("a", 1));
+  StartProgram(Demo("a", 1));
   Choose(32775);
   Click(Frame().RosesBar().ShowButton());
   Click(Frame().RosesBar().NewLayerButton());

@@ -44,6 +44,7 @@
 #include "layers/raster_import.h"
 #include "project/save_settings.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -61,39 +62,18 @@
 
 namespace linea {
 
-class DesktopWindowTest : public ::testing::Test {
+class DesktopWindowTest : public ProgramWindowTest {
  public:
   static constexpr int kBaseName = 32817;     // "Исходное"
   static constexpr int kStripesName = 32818;  // "Штрихи"
 
-  void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-  }
-  void TearDown() override { app.reset(); }
-
   std::string Demo(const std::string& name = "demo", DemoProjectOptions options = {}) {
-    std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), name, options);
+    std::string project = WriteDemo(name, options);
     EXPECT_FALSE(project.empty());
     return project;
   }
-  void Start(const std::optional<std::string>& project = std::nullopt) {
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(1100, 800);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
-  }
-  CMainFrame& Frame() { return app->Frame(); }
-  CImageViewerView& View() { return app->View(); }
-  CWorkspace& Ws() { return app->Workspace(); }
-  CLayersBar& Bar() { return Frame().LayersBar(); }
+  void Start(const std::optional<std::string>& project = std::nullopt) { StartProgram(project); }
   CLayer* Layer(int nameId) { return Ws().layerStack.FindLayer(LoadText(nameId)); }
-  void Choose(int id) {
-    app->Commands().UpdateCommandStates();
-    QAction* action = app->Commands().Action(id);
-    ASSERT_TRUE(action && action->isEnabled()) << id;
-    action->trigger();
-  }
   std::string ShownTitle() { return Frame().windowHandle()->title().toStdString(); }
   std::string WriteGreyImage(const std::string& name, int width, int height, int level) {
     CImage image;
@@ -147,11 +127,6 @@ class DesktopWindowTest : public ::testing::Test {
     QApplication::sendEvent(View().viewport(), &event);
   }
 
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
   bool dragAccepted = false;
 };
 

@@ -27,6 +27,7 @@
 #include "demo_project.h"
 #include "layers/vector_layer3.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -44,40 +45,18 @@ constexpr int kDrawingCommand = 32876;
 constexpr int kLineWidthsCommand = 32867;
 const QRgb kRed = qRgb(255, 0, 0);
 
-class DrawingTest : public ::testing::Test {
+class DrawingTest : public ProgramWindowTest {
  protected:
-  void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-  }
-  void TearDown() override { app.reset(); }
-
   void Start(bool withProject = true) {
     std::optional<std::string> project;
     if (withProject) {
-      project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo");
+      project = WriteDemo();
       ASSERT_FALSE(project->empty());
     }
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(1100, 800);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+    StartProgram(project);
   }
 
-  CMainFrame& Frame() { return app->Frame(); }
-  CImageViewerView& View() { return app->View(); }
-  CWorkspace& Ws() { return app->Workspace(); }
-  CLayersBar& Bar() { return Frame().LayersBar(); }
   CDrawing& Dialog() { return DrawingDialog(*app); }
-  QAction* Action(int id) { return app->Commands().Action(id); }
-  bool IsEnabled(int id) {
-    app->Commands().UpdateCommandStates();
-    return Action(id)->isEnabled();
-  }
-  void Choose(int id) {
-    ASSERT_TRUE(IsEnabled(id)) << id;
-    Action(id)->trigger();
-  }
   CVectorLayer3* Drawing(const char* name) {
     return dynamic_cast<CVectorLayer3*>(Ws().layerStack.FindLayer(name));
   }
@@ -114,12 +93,6 @@ class DrawingTest : public ::testing::Test {
       if (action->text() == QString::fromUtf8(text)) return action;
     return nullptr;
   }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 TEST_F(DrawingTest, TwoPolylinesWithoutANewLayerLandInOneDrawingDescribingTheLastSegment) {

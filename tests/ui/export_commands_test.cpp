@@ -22,6 +22,7 @@
 #include "layers/layer_stack.h"
 #include "layers/vector_layer3.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -31,17 +32,16 @@
 namespace linea {
 namespace {
 
-class ExportCommands : public ::testing::Test {
+class ExportCommands : public ProgramWindowTest {
  protected:
   void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-    const std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", {});
+    ProgramWindowTest::SetUp();
+    const std::string project = WriteDemo();
     ASSERT_FALSE(project.empty());
     app = std::make_unique<CImageViewerApp>(host, *settings);
     ASSERT_TRUE(app->InitInstance(project, false));
     GDALAllRegister();
   }
-  void TearDown() override { app.reset(); }
   QAction* Action(int id) {
     app->Commands().UpdateCommandStates();
     return app->Commands().Action(id);
@@ -55,12 +55,6 @@ class ExportCommands : public ::testing::Test {
     GDALClose(ds);
     return bands;
   }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 TEST_F(ExportCommands, RasterOfTheSelectedLayerOrOfThePicture) {

@@ -29,6 +29,7 @@
 #include "imaging/image.h"
 #include "project/workspace.h"
 #include "results/stripes_layer.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -44,42 +45,18 @@ namespace {
 constexpr int kDemoWidth = 480;
 const QRgb kWhite = qRgb(255, 255, 255);
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ProgramWindowTest {
  protected:
-  void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-  }
-  void TearDown() override { app.reset(); }
-
   std::string Demo(const DemoProjectOptions& options = {}, const std::string& name = "demo") {
-    std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), name, options);
+    std::string project = WriteDemo(name, options);
     EXPECT_FALSE(project.empty());
     return project;
   }
 
-  // Starts the program as from the command line, in a window of a known size.
-  void Start(const std::optional<std::string>& project = std::nullopt) {
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(1100, 800);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
-  }
-
-  CMainFrame& Frame() { return app->Frame(); }
-  CImageViewerView& View() { return app->View(); }
-  CWorkspace& Ws() { return app->Workspace(); }
-  CLayersBar& Bar() { return Frame().LayersBar(); }
   QAction* Action(int id) {
     QAction* action = app->Commands().Action(id);
     EXPECT_NE(action, nullptr) << id;
     return action;
-  }
-  // As chosen from a menu: the menu's update runs first.
-  void Choose(int id) {
-    app->Commands().UpdateCommandStates();
-    ASSERT_TRUE(Action(id)->isEnabled()) << id;
-    Action(id)->trigger();
   }
   CLayer* Layer(int nameId) { return Ws().layerStack.FindLayer(LoadText(nameId)); }
   // Paints the view (composing first when a layer changed) and returns its pixels.
@@ -130,19 +107,13 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_TRUE(image.Save(path, kImageFormatBmp));
     return path;
   }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 QRgb Grey(int level) { return qRgb(level, level, level); }
 
 TEST_F(MainWindowTest, CommandLineProjectIsShownCentredWithItsTitleLayersAndPanel) {
   const std::string project = Demo();
-  Start(project);
+  StartProgram(project);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(ShownTitle(), "demo - [480x360 GREYSCALE] - Linea");
   EXPECT_EQ(ListNames(), QStringList{QStringLiteral("Исходное")});
@@ -174,7 +145,7 @@ TEST_F(MainWindowTest, CommandLineProjectIsShownCentredWithItsTitleLayersAndPane
 }
 
 TEST_F(MainWindowTest, StripesSwitchOnFromTheMenuAndOffFromThePanelsToolbar) {
-  Start(Demo());
+  StartProgram(Demo());
   QAction* stripes = Action(32842);
   EXPECT_TRUE(app->Commands().Menu("Вид")->actions().contains(stripes));
   EXPECT_EQ(stripes->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
@@ -208,7 +179,7 @@ TEST_F(MainWindowTest, StripesSwitchOnFromTheMenuAndOffFromThePanelsToolbar) {
 }
 
 TEST_F(MainWindowTest, GlobalRoseSwitchesOnAndOffAndIsDrawnOverTheImage) {
-  Start(Demo());
+  StartProgram(Demo());
   const QImage before = GrabView();
   Choose(32841);
   ASSERT_NE(Layer(32819), nullptr);
@@ -225,7 +196,7 @@ TEST_F(MainWindowTest, GlobalRoseSwitchesOnAndOffAndIsDrawnOverTheImage) {
 TEST_F(MainWindowTest, ResultSwitchesFollowTheResultsTheProjectHolds) {
   DemoProjectOptions options;
   options.stripes = false;
-  Start(Demo(options));
+  StartProgram(Demo(options));
   app->Commands().UpdateCommandStates();
   EXPECT_FALSE(Action(32842)->isEnabled());
   EXPECT_FALSE(Action(32841)->isEnabled());
@@ -238,7 +209,7 @@ TEST_F(MainWindowTest, ResultSwitchesFollowTheResultsTheProjectHolds) {
 }
 
 TEST_F(MainWindowTest, CheckingASecondRasterUnchecksTheFirstAndComposesOnce) {
-  Start(Demo());
+  StartProgram(Demo());
   const std::string overlay = WriteImage("overlay.bmp", 480, 360, 8, MakeColor(200, 30, 40));
   host.OpenFile(overlay);
   host.layerNames.push_back("Обзор");
@@ -269,7 +240,7 @@ TEST_F(MainWindowTest, CheckingASecondRasterUnchecksTheFirstAndComposesOnce) {
 }
 
 TEST_F(MainWindowTest, WithoutShowAtOnceTheShowButtonAppears) {
-  Start(Demo());
+  StartProgram(Demo());
   EXPECT_TRUE(Bar().ShowButton()->isHidden());
   Bar().SetShowAtOnce(false);
   EXPECT_FALSE(Bar().ShowButton()->isHidden());
@@ -278,7 +249,7 @@ TEST_F(MainWindowTest, WithoutShowAtOnceTheShowButtonAppears) {
 }
 
 TEST_F(MainWindowTest, HoveringALayerShowsItsDescriptionInTheBarAndStatusLine) {
-  Start(Demo());
+  StartProgram(Demo());
   QTreeWidget* list = Bar().List();
   emit list->itemEntered(list->topLevelItem(0), 0);
   const std::string description = Layer(32817)->GetDescription();
@@ -288,7 +259,7 @@ TEST_F(MainWindowTest, HoveringALayerShowsItsDescriptionInTheBarAndStatusLine) {
 }
 
 TEST_F(MainWindowTest, ZoomInThreeTimesGives337AndZoomOutGives66) {
-  Start(Demo());
+  StartProgram(Demo());
   for (int i = 0; i < 3; ++i) Choose(32771);
   EXPECT_DOUBLE_EQ(View().Zoom(), 3.375);
   EXPECT_TRUE(ZoomBoxText().startsWith(QStringLiteral("337")));
@@ -299,7 +270,7 @@ TEST_F(MainWindowTest, ZoomInThreeTimesGives337AndZoomOutGives66) {
 }
 
 TEST_F(MainWindowTest, TypedZoomIsTakenAndBadTextsAreRefusedWithTheirMessage) {
-  Start(Demo());
+  StartProgram(Demo());
   TypeZoom(QStringLiteral("150"));
   EXPECT_DOUBLE_EQ(View().Zoom(), 1.5);
   EXPECT_EQ(ZoomBoxText().toStdString(), "150 %");
@@ -337,7 +308,7 @@ TEST_F(MainWindowTest, TypedZoomIsTakenAndBadTextsAreRefusedWithTheirMessage) {
 }
 
 TEST_F(MainWindowTest, ScaledViewShowsEachImagePixelAsABlockAndKeepsTheCentre) {
-  Start(Demo());
+  StartProgram(Demo());
   // A client area smaller than the 480 x 360 image, which is then scrolled.
   Frame().resize(Frame().size() - (View().viewport()->size() - QSize(400, 300)));
   QCoreApplication::processEvents();
@@ -365,7 +336,7 @@ TEST_F(MainWindowTest, FitToWindowOf1000x500In800x600GivesPointEight) {
   DemoProjectOptions options;
   options.width = 1000;
   options.height = 500;
-  Start(Demo(options, "wide"));
+  StartProgram(Demo(options, "wide"));
   Choose(32797);  // without scroll bars first, so that the client area is at its largest
   SetClientSize(800, 600);
   Choose(32795);
@@ -380,7 +351,7 @@ TEST_F(MainWindowTest, FitToWindowOf1000x500In800x600GivesPointEight) {
 }
 
 TEST_F(MainWindowTest, ContextMenuDeletesADeletableLayerAndGreysOutTheBase) {
-  Start(Demo());
+  StartProgram(Demo());
   Choose(32842);
   CLayer* stripes = Layer(32818);
   ASSERT_NE(stripes, nullptr);
@@ -405,7 +376,7 @@ TEST_F(MainWindowTest, ContextMenuDeletesADeletableLayerAndGreysOutTheBase) {
 }
 
 TEST_F(MainWindowTest, ChangeColourRecoloursATransparentRaster) {
-  Start(Demo());
+  StartProgram(Demo());
   const std::string marks = WriteImage("marks.bmp", 480, 360, 8, MakeColor(200, 30, 40));
   host.OpenFile(marks);
   host.layerNames.push_back("Метки");
@@ -430,7 +401,7 @@ TEST_F(MainWindowTest, ChangeColourRecoloursATransparentRaster) {
 
 TEST_F(MainWindowTest, MissingProjectShowsItsMessageAndLeavesTheWindowUsable) {
   const std::string missing = folder.File("missing.orw");
-  Start(missing);
+  StartProgram(missing);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Не удается открыть файл. " + missing);
   EXPECT_EQ(host.messages[0].caption, "Linea");
@@ -450,7 +421,7 @@ TEST_F(MainWindowTest, ProjectOfVersion4IsRefusedWithItsMessage) {
   ASSERT_NE(at, std::string::npos);
   text.replace(at, 12, "Number = 4.0");
   WriteTextFile(project, text);
-  Start(project);
+  StartProgram(project);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Не соответствует версия проекта.");
   EXPECT_EQ(Ws().layerStack.LayerCount(), 0);
@@ -462,7 +433,7 @@ TEST_F(MainWindowTest, ProjectOfVersion4IsRefusedWithItsMessage) {
 }
 
 TEST_F(MainWindowTest, ImageThatIsNotEightBitIsRefusedAndTheProjectStaysEmpty) {
-  Start();
+  StartProgram();
   const std::string colour = WriteImage("colour.bmp", 64, 48, 24, MakeColor(10, 20, 30));
   host.OpenFile(colour);
   Choose(32786);
@@ -481,7 +452,7 @@ TEST_F(MainWindowTest, ImageThatIsNotEightBitIsRefusedAndTheProjectStaysEmpty) {
 
 TEST_F(MainWindowTest, ModifiedProjectAsksBeforeItIsReplacedAndCancelKeepsIt) {
   Demo();
-  Start();
+  StartProgram();
   host.OpenFile(folder.File("demo.bmp"));
   Choose(32786);
   ASSERT_TRUE(app->Document().IsModified());
@@ -507,7 +478,7 @@ TEST_F(MainWindowTest, ModifiedProjectAsksBeforeItIsReplacedAndCancelKeepsIt) {
 }
 
 TEST_F(MainWindowTest, DescriptionOfTheShownLayersIsWrittenAsTxo) {
-  Start(Demo());
+  StartProgram(Demo());
   host.saveFiles.push_back(ChosenFile{folder.File("notes.txt"), 0});
   Choose(32882);
   ASSERT_EQ(host.saveRequests.size(), 1u);
@@ -519,7 +490,7 @@ TEST_F(MainWindowTest, DescriptionOfTheShownLayersIsWrittenAsTxo) {
 }
 
 TEST_F(MainWindowTest, ElevationModelOpensWithItsSizeAskedAndItsReliefLayer) {
-  Start();
+  StartProgram();
   // 64 x 64 samples of 16 bits: a slope rising to the east.
   std::vector<std::uint8_t> samples;
   for (int y = 0; y < 64; ++y)
@@ -542,7 +513,7 @@ TEST_F(MainWindowTest, ElevationModelOpensWithItsSizeAskedAndItsReliefLayer) {
 }
 
 TEST_F(MainWindowTest, MaskIsOpenedUsedAndSavedAsRawData) {
-  Start(Demo());
+  StartProgram(Demo());
   app->Commands().UpdateCommandStates();
   EXPECT_FALSE(Action(32863)->isEnabled());  // no mask yet
   EXPECT_FALSE(Action(32866)->isEnabled());
@@ -567,7 +538,7 @@ TEST_F(MainWindowTest, MaskIsOpenedUsedAndSavedAsRawData) {
 
 TEST_F(MainWindowTest, RememberedFoldersSurviveTheProgramAndSeedTheDialogs) {
   Demo();
-  Start();
+  StartProgram();
   host.OpenFile(folder.File("demo.bmp"));
   Choose(32786);
   app->ExitInstance();
@@ -575,7 +546,7 @@ TEST_F(MainWindowTest, RememberedFoldersSurviveTheProgramAndSeedTheDialogs) {
   const std::string stored = settings->value(QStringLiteral("SourcePath")).toString().toStdString();
   EXPECT_EQ(stored, folder.Path());
 
-  Start();
+  StartProgram();
   Choose(32781);  // cancelled
   ASSERT_FALSE(host.openRequests.empty());
   EXPECT_EQ(host.openRequests.back().initialFolder, folder.Path());
@@ -583,7 +554,7 @@ TEST_F(MainWindowTest, RememberedFoldersSurviveTheProgramAndSeedTheDialogs) {
 }
 
 TEST_F(MainWindowTest, CalculationAndCombinationPanelsFollowTheMode) {
-  Start(Demo());
+  StartProgram(Demo());
   Choose(32782);
   EXPECT_TRUE(Ws().rosesCombination);
   EXPECT_FALSE(Frame().CombineDock().isHidden());
@@ -603,7 +574,7 @@ TEST_F(MainWindowTest, CalculationAndCombinationPanelsFollowTheMode) {
 }
 
 TEST_F(MainWindowTest, LayersPanelAndToolbarsAreShownAndHiddenWithTheirChecks) {
-  Start(Demo());
+  StartProgram(Demo());
   EXPECT_TRUE(Action(32774)->isChecked());
   Choose(32774);
   EXPECT_TRUE(Frame().LayersDock().isHidden());
@@ -622,7 +593,7 @@ TEST_F(MainWindowTest, LayersPanelAndToolbarsAreShownAndHiddenWithTheirChecks) {
 }
 
 TEST_F(MainWindowTest, RosesAndLineamentsPanelsExcludeEachOtherAndNeedTheirResults) {
-  Start(Demo());
+  StartProgram(Demo());
   CResults& results = Ws().results;
   results.windowRoses.assign(8, 1);
   results.hasWindowRoses = true;
@@ -645,7 +616,7 @@ TEST_F(MainWindowTest, RosesAndLineamentsPanelsExcludeEachOtherAndNeedTheirResul
 }
 
 TEST_F(MainWindowTest, DisplayFailureIsReportedAfterThePaint) {
-  Start(Demo());
+  StartProgram(Demo());
   host.PostDisplayFailure();
   EXPECT_TRUE(host.messages.empty());
   QCoreApplication::processEvents();
@@ -654,7 +625,7 @@ TEST_F(MainWindowTest, DisplayFailureIsReportedAfterThePaint) {
 }
 
 TEST_F(MainWindowTest, AboutAndAlwaysDisabledCommands) {
-  Start();
+  StartProgram();
   Choose(57664);
   EXPECT_EQ(host.aboutDialogs, 1);
   app->Commands().UpdateCommandStates();

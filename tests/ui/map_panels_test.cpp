@@ -33,6 +33,7 @@
 #include "project/workspace.h"
 #include "results/lineaments.h"
 #include "results/rose_map.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -65,22 +66,12 @@ class CRecordingTool : public CViewTool {
   int cancelled = 0;
 };
 
-class MapPanelsTest : public ::testing::Test {
+class MapPanelsTest : public ProgramWindowTest {
  protected:
-  void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-  }
-  void TearDown() override { app.reset(); }
-
   void Start(const DemoProjectOptions& options = {}) {
-    const std::string project =
-        WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", options);
+    const std::string project = WriteDemo("demo", options);
     ASSERT_FALSE(project.empty());
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(1200, 850);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+    StartProgram(project, 1200, 850);
   }
   // Window roses of the demo geometry whose sector counts vary across the image,
   // so that every map kind has something to show.
@@ -117,17 +108,8 @@ class MapPanelsTest : public ::testing::Test {
     results.hasLineaments = true;
   }
 
-  CMainFrame& Frame() { return app->Frame(); }
-  CImageViewerView& View() { return app->View(); }
-  CWorkspace& Ws() { return app->Workspace(); }
   CRosesParamBar& Roses() { return Frame().RosesBar(); }
   CLineamentsParamBar& Lineaments() { return Frame().LineamentsBar(); }
-  QAction* Action(int id) { return app->Commands().Action(id); }
-  void Choose(int id) {
-    app->Commands().UpdateCommandStates();
-    ASSERT_TRUE(Action(id)->isEnabled()) << id;
-    Action(id)->trigger();
-  }
   CLayer* Layer(const char* name) { return Ws().layerStack.FindLayer(name); }
   void SetText(QLineEdit* edit, const char* text) { edit->setText(QString::fromUtf8(text)); }
   std::string Text(QLineEdit* edit) { return edit->text().toStdString(); }
@@ -143,12 +125,6 @@ class MapPanelsTest : public ::testing::Test {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), false, quint16(repeat));
     QApplication::sendEvent(&View(), &press);
   }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 TEST_F(MapPanelsTest, ShowTwiceReplacesTheMapAndNewLayerAddsTheNextOne) {

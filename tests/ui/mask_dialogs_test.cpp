@@ -25,6 +25,7 @@
 #include "layers/band_layer.h"
 #include "project/mask_editing.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -48,32 +49,16 @@ int CountValue(const CImage& image, std::uint8_t value) {
   return count;
 }
 
-class MaskDialogsTest : public ::testing::Test {
+class MaskDialogsTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-    const std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo");
+    ProgramWindowTest::SetUp();
+    const std::string project = WriteDemo();
     ASSERT_FALSE(project.empty());
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(1100, 800);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+    ASSERT_NO_FATAL_FAILURE(StartProgram(project));
   }
-  void TearDown() override { app.reset(); }
 
-  CMainFrame& Frame() { return app->Frame(); }
-  CImageViewerView& View() { return app->View(); }
   CLayerStack& Stack() { return app->Workspace().layerStack; }
-  QAction* Action(int id) { return app->Commands().Action(id); }
-  bool Enabled(int id) {
-    app->Commands().UpdateCommandStates();
-    return Action(id)->isEnabled();
-  }
-  void Choose(int id) {
-    ASSERT_TRUE(Enabled(id)) << id;
-    Action(id)->trigger();
-  }
   CMaskRange* Dialog() { return CMaskRange::Find(Frame()); }
   QPushButton* Button(QWidget* dialog, const char* name) {
     auto* button = dialog->findChild<QPushButton*>(QString::fromLatin1(name));
@@ -119,18 +104,12 @@ class MaskDialogsTest : public ::testing::Test {
         if (Preview().Row(y)[x] == value) return QPoint(x, y);
     return std::nullopt;
   }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 TEST_F(MaskDialogsTest, MaskMadeFromSelectionMarkedRegionsAndAPolygonThenDeletedWithItsFileWritten) {
-  EXPECT_TRUE(Enabled(kCreateMask));
-  EXPECT_TRUE(Enabled(kOpenMask));
-  for (int id : {kEditMask, kSaveMask, kDeleteMask, kUseMask, kInvertMask}) EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_TRUE(IsEnabled(kCreateMask));
+  EXPECT_TRUE(IsEnabled(kOpenMask));
+  for (int id : {kEditMask, kSaveMask, kDeleteMask, kUseMask, kInvertMask}) EXPECT_FALSE(IsEnabled(id)) << id;
 
   Choose(kCreateMask);
   CMaskRange* dialog = Dialog();
@@ -139,10 +118,10 @@ TEST_F(MaskDialogsTest, MaskMadeFromSelectionMarkedRegionsAndAPolygonThenDeleted
   EXPECT_EQ(Stack().FindLayer("Маска")->GetDescription(), "Mask image");
   EXPECT_TRUE(Frame().ToolWindows().IsOpen(ToolWindow::kMaskRange));
   // While the dialog is open it cannot be opened again, nor another mask made.
-  EXPECT_FALSE(Enabled(kCreateMask));
-  EXPECT_FALSE(Enabled(kEditMask));
-  EXPECT_FALSE(Enabled(kOpenMask));
-  for (int id : {kSaveMask, kDeleteMask, kUseMask, kInvertMask}) EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_FALSE(IsEnabled(kCreateMask));
+  EXPECT_FALSE(IsEnabled(kEditMask));
+  EXPECT_FALSE(IsEnabled(kOpenMask));
+  for (int id : {kSaveMask, kDeleteMask, kUseMask, kInvertMask}) EXPECT_TRUE(IsEnabled(id)) << id;
   for (const char* name : {"markButton", "outlinePolygonButton", "addButton", "removeButton", "undoButton"})
     EXPECT_FALSE(Button(dialog, name)->isEnabled()) << name;
   EXPECT_EQ(dialog->findChild<QLineEdit*>("fromEdit")->text(), "0");
@@ -233,7 +212,7 @@ TEST_F(MaskDialogsTest, MaskMadeFromSelectionMarkedRegionsAndAPolygonThenDeleted
   EXPECT_EQ(Stack().FindLayer("Изменение маски"), nullptr);
   EXPECT_FALSE(Frame().ToolWindows().IsOpen(ToolWindow::kMaskRange));
   EXPECT_EQ(View().ActiveTool(), nullptr);
-  EXPECT_TRUE(Enabled(kEditMask));
+  EXPECT_TRUE(IsEnabled(kEditMask));
   const int centre = DemoImageLevel(200, 150, kDemoWidth);
   EXPECT_EQ(ShownAt(200, 150), qRgb((255 + centre) / 2, centre / 2, centre / 2));
 
@@ -251,8 +230,8 @@ TEST_F(MaskDialogsTest, MaskMadeFromSelectionMarkedRegionsAndAPolygonThenDeleted
   std::ifstream file(saved, std::ios::binary);
   const std::vector<std::uint8_t> written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(written, maskPixels);
-  EXPECT_TRUE(Enabled(kCreateMask));
-  EXPECT_FALSE(Enabled(kDeleteMask));
+  EXPECT_TRUE(IsEnabled(kCreateMask));
+  EXPECT_FALSE(IsEnabled(kDeleteMask));
 }
 
 TEST_F(MaskDialogsTest, UndoRestoresTheMaskBeforeTheLastAddAndInvertWorksFromTheMenu) {
@@ -321,21 +300,21 @@ TEST_F(MaskDialogsTest, EnterClosesTheDialogAndDropsThePolygonInProgress) {
   EXPECT_FALSE(View().IsLineDrawing());
   EXPECT_FALSE(Frame().LineHelp().isVisible());
   EXPECT_EQ(CountValue(Mask(), kInMask), 0);
-  EXPECT_TRUE(Enabled(kEditMask));
+  EXPECT_TRUE(IsEnabled(kEditMask));
 }
 
 TEST_F(MaskDialogsTest, AnotherOpenEditorKeepsTheMaskCommandsOff) {
   Frame().ToolWindows().SetOpen(ToolWindow::kBlocksEdit, true);
-  EXPECT_FALSE(Enabled(kCreateMask));
+  EXPECT_FALSE(IsEnabled(kCreateMask));
   Frame().ToolWindows().SetOpen(ToolWindow::kBlocksEdit, false);
   Choose(kCreateMask);
   Press(Dialog(), "exitButton");
   QCoreApplication::processEvents();
   Frame().ToolWindows().SetOpen(ToolWindow::kDrawing, true);
-  EXPECT_FALSE(Enabled(kEditMask));
-  EXPECT_TRUE(Enabled(kInvertMask));
+  EXPECT_FALSE(IsEnabled(kEditMask));
+  EXPECT_TRUE(IsEnabled(kInvertMask));
   Frame().ToolWindows().SetOpen(ToolWindow::kDrawing, false);
-  EXPECT_TRUE(Enabled(kEditMask));
+  EXPECT_TRUE(IsEnabled(kEditMask));
 }
 
 TEST_F(MaskDialogsTest, AMaskOpenedFromAFileIsEditedAndDeletedWithNoForgettingItsFile) {

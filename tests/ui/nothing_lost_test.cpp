@@ -19,6 +19,7 @@
 #include "demo_project.h"
 #include "imaging/image.h"
 #include "project/workspace.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -33,24 +34,15 @@ namespace {
 
 const std::string kCannotOpen = "Не удается открыть файл.";
 
-class NothingLostTest : public ::testing::Test {
+class NothingLostTest : public ProgramWindowTest {
  protected:
-  void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-  }
-  void TearDown() override { app.reset(); }
-
   std::string Demo(const DemoProjectOptions& options = {}) {
-    std::string project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", options);
+    std::string project = WriteDemo("demo", options);
     EXPECT_FALSE(project.empty());
     return project;
   }
   void Start(const std::optional<std::string>& project = std::nullopt) {
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(900, 700);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+    StartProgram(project, 900, 700);
   }
   // The demo project with its base raster gone: the stripes can be its only layer.
   void StartWithoutBaseRaster() {
@@ -59,16 +51,7 @@ class NothingLostTest : public ::testing::Test {
     Start(folder.File("demo.orw"));
     host.messages.clear();  // the missing raster has been told
   }
-  CMainFrame& Frame() { return app->Frame(); }
-  CWorkspace& Ws() { return app->Workspace(); }
   CLayer* Layer(int nameId) { return Ws().layerStack.FindLayer(LoadText(nameId)); }
-  void Choose(int id) {
-    app->Commands().UpdateCommandStates();
-    QAction* action = app->Commands().Action(id);
-    ASSERT_NE(action, nullptr) << id;
-    ASSERT_TRUE(action->isEnabled()) << id;
-    action->trigger();
-  }
   std::string WriteGrey(const std::string& name, int width, int height, std::uint8_t level) {
     CImage image;
     EXPECT_TRUE(image.Create(width, height, 8));
@@ -89,12 +72,6 @@ class NothingLostTest : public ::testing::Test {
     });
     EditCalcParameters(*app);
   }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
 };
 
 TEST_F(NothingLostTest, AMaskSaveThatFailsIsToldAndKeepsTheSavedPath) {

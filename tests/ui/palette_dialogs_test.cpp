@@ -29,6 +29,7 @@
 #include "project/workspace.h"
 #include "results/rose_map.h"
 #include "results/rose_map_palette.h"
+#include "program_window_fixture.h"
 #include "scripted_qt_host.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
@@ -47,21 +48,12 @@ namespace {
 constexpr std::uint32_t kGreen = 0x0000FF00;
 constexpr std::uint32_t kRed = 0x000000FF;
 
-class PaletteDialogsTest : public ::testing::Test {
+class PaletteDialogsTest : public ProgramWindowTest {
  protected:
-  void SetUp() override {
-    settings = std::make_unique<QSettings>(QString::fromStdString(folder.File("settings.ini")), QSettings::IniFormat);
-  }
-  void TearDown() override { app.reset(); }
-
   void Start(const DemoProjectOptions& options = {}) {
-    project = WriteDemoProject(quiet, folder.Path().substr(0, folder.Path().size() - 1), "demo", options);
+    project = WriteDemo("demo", options);
     ASSERT_FALSE(project.empty());
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    Frame().resize(1200, 850);
-    Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+    StartProgram(project, 1200, 850);
   }
   // Window roses whose counts vary across the image, so that maps have many classes.
   static void AddWindowRoses(CResults& results) {
@@ -97,25 +89,7 @@ class PaletteDialogsTest : public ::testing::Test {
     return stack.CompositionImage();
   }
 
-  CMainFrame& Frame() { return app->Frame(); }
-  CWorkspace& Ws() { return app->Workspace(); }
-  QAction* Action(int id) { return app->Commands().Action(id); }
-  void Choose(int id) {
-    app->Commands().UpdateCommandStates();
-    ASSERT_TRUE(Action(id)->isEnabled()) << id;
-    Action(id)->trigger();
-  }
-  bool IsEnabled(int id) {
-    app->Commands().UpdateCommandStates();
-    return Action(id)->isEnabled();
-  }
   CLayer* Layer(const char* name) { return Ws().layerStack.FindLayer(name); }
-
-  CTempFolder folder;
-  CTestHost quiet;
-  CScriptedQtHost host;
-  std::unique_ptr<QSettings> settings;
-  std::unique_ptr<CImageViewerApp> app;
   std::string project;
 };
 
