@@ -31,12 +31,14 @@ double WheelZoom(double zoom, int notches) {
   return zoom;
 }
 
-CWheelZoom::CWheelZoom(CImageViewerView& view) : QObject(&view), view_(view) {
-  view_.viewport()->installEventFilter(this);
+CWheelZoom::CWheelZoom(CImageViewerView& view) : QObject(&view), view_(view), viewport_(view.viewport()) {
+  viewport_->installEventFilter(this);
 }
 
 bool CWheelZoom::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != view_.viewport() || event->type() != QEvent::Wheel) return QObject::eventFilter(watched, event);
+  // The type first: events still reach the viewport while the view is being
+  // destroyed, when the view may no longer be asked anything.
+  if (event->type() != QEvent::Wheel || watched != viewport_) return QObject::eventFilter(watched, event);
   auto* wheel = static_cast<QWheelEvent*>(event);
   if (!(wheel->modifiers() & Qt::ControlModifier)) {
     pendingDelta_ = 0;

@@ -30,6 +30,7 @@ class CWheelZoom : public QObject {
 
  private:
   CImageViewerView& view_;
+  QObject* viewport_;  // compared only, never called through
   // Eighths of a degree not yet turned into a notch (touchpads send small steps).
   int pendingDelta_ = 0;
 };
