@@ -291,6 +291,30 @@ int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int
   return 0;
 }
 
+// The share of the progress window taken by the grey conversion of 16-bit heights.
+constexpr double kGrayShare = 0.2;
+
+// The progress window of a 16-bit model's preparation ("Поиск склона"), closed on every way out.
+class CProgressWindowScope {
+ public:
+  explicit CProgressWindowScope(CAppHost& host) : host_(host) {
+    host_.BeginProgress(LoadText(kSlopeTitleText), kDescentProgressRange);
+  }
+  ~CProgressWindowScope() { Close(); }
+  CProgressWindowScope(const CProgressWindowScope&) = delete;
+  CProgressWindowScope& operator=(const CProgressWindowScope&) = delete;
+  // Before a message, so that it does not sit under the window.
+  void Close() {
+    if (open_) host_.EndProgress();
+    open_ = false;
+  }
+
+ private:
+  static constexpr int kSlopeTitleText = 152;
+  CAppHost& host_;
+  bool open_ = true;
+};
+
 // The base layer of an elevation model: the grey image of its heights (none when all
 // heights are equal) and its descent grid.
 int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& layer, int width, int height,
@@ -310,29 +334,50 @@ int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& la
       Fail(host, kOutOfMemory);
       return kErrorOutOfMemory;
     }
+    // On large models the grey conversion takes as long as a descent pass: it runs in
+    // the descent's progress window (its first share), with the same Cancel, and
+    // nothing joins the stack before the end.
+    CProgressWindowScope window(host);
     // Heights all equal convert to nothing (7): the model is shown as one uniform
     // grey (level 0), so that the layer has an image to draw like any other.
-    HeightsToGray(model.heights16, gray);
+    const int grayCode = HeightsToGray(model.heights16, gray, [&](double fraction) {
+      return host.SetProgress(int(fraction * kGrayShare * kDescentProgressRange));
+    });
+    if (grayCode == kErrorStopped) {
+      window.Close();
+      Fail(host);
+      return kErrorStopped;
+    }
     if (!CreateImage(layer, model.width, model.height, gray, grey)) {
+      window.Close();
       Fail(host, kNoMemoryForLayer);
       return kErrorOutOfMemory;
     }
+    std::vector<std::uint8_t> descent;
+    int code = TryResize(descent, cells) ? 0 : int(kErrorOutOfMemory);
+    if (code == 0) code = ComputeDescent16Continuing(host, kGrayShare, model.width, model.height, model.heights16, descent);
+    window.Close();
+    if (code != 0) {
+      Fail(host);
+      return code;
+    }
+    info.descentGrid.swap(descent);
   }
-  // The descent grid is made before the layer joins the stack, so that a failed or
-  // cancelled computation leaves the stack as it was.
-  std::vector<std::uint8_t> descent;
-  int code = TryResize(descent, cells) ? 0 : int(kErrorOutOfMemory);
-  if (code == 0)
-    code = model.bytesPerSample == 1 ? ComputeDescent8(host, model.width, model.height, model.heights8, descent)
-                                     : ComputeDescent16(host, model.width, model.height, model.heights16, descent);
-  if (code != 0) {
-    Fail(host);
-    return code;
+  if (model.bytesPerSample == 1) {
+    // The descent grid is made before the layer joins the stack, so that a failed or
+    // cancelled computation leaves the stack as it was.
+    std::vector<std::uint8_t> descent;
+    int code = TryResize(descent, cells) ? 0 : int(kErrorOutOfMemory);
+    if (code == 0) code = ComputeDescent8(host, model.width, model.height, model.heights8, descent);
+    if (code != 0) {
+      Fail(host);
+      return code;
+    }
+    info.descentGrid.swap(descent);
   }
   info.width = std::uint32_t(model.width);
   info.height = std::uint32_t(model.height);
   info.bytesPerPixel = std::uint16_t(model.bytesPerSample);
-  info.descentGrid.swap(descent);
   return 0;
 }
 
