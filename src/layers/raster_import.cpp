@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <new>
 #include <span>
@@ -79,9 +80,21 @@ void ApplyPalette(CBitmapLayer& layer, const PaletteTables& palette) {
 }
 
 // 16-bit little-endian samples of a raw file.
-bool SamplesOfRaw(const std::vector<std::uint8_t>& data, std::uint64_t count, std::vector<std::uint16_t>& samples) {
+// `progress` (when given) hears the fraction done between slices; false stops the
+// conversion with the samples partly written and `stopped` set.
+bool SamplesOfRaw(const std::vector<std::uint8_t>& data, std::uint64_t count, std::vector<std::uint16_t>& samples,
+                  const std::function<bool(double)>& progress = nullptr, bool* stopped = nullptr) {
   if (data.size() / 2 < count || !TryResize(samples, count)) return false;
-  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = GetLE16(data.data() + 2 * i);
+  constexpr std::size_t kSlice = std::size_t(1) << 14;
+  const std::size_t total = samples.size();
+  for (std::size_t begin = 0; begin < total; begin += kSlice) {
+    if (progress && !progress(double(begin) / double(total))) {
+      if (stopped) *stopped = true;
+      return false;
+    }
+    const std::size_t end = std::min(total, begin + kSlice);
+    for (std::size_t i = begin; i < end; ++i) samples[i] = GetLE16(data.data() + 2 * i);
+  }
   return true;
 }
 
@@ -238,6 +251,9 @@ struct ElevationSamples {
   int bytesPerSample = 2;
   std::vector<std::uint16_t> heights16;
   std::vector<std::uint8_t> heights8;  // raw models of one byte per sample
+  // Raw models of two bytes per sample, little-endian, until OpenElevationModel
+  // turns them into heights16 under its progress window.
+  std::vector<std::uint8_t> raw16;
 };
 
 int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int height, int bytesPerSample,
@@ -283,9 +299,11 @@ int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int
   if (model.bytesPerSample == 1) {
     data.resize(std::size_t(cells));
     model.heights8.swap(data);
-  } else if (!SamplesOfRaw(data, cells, model.heights16)) {
-    Fail(host, kOutOfMemory);
+  } else if (data.size() / 2 < cells) {
+    Fail(host, kSizeMismatchParameters);
     return 1;
+  } else {
+    model.raw16.swap(data);
   }
   ReadImageGeoreference(path, model.width, model.height, georeference);
   return 0;
@@ -329,19 +347,37 @@ int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& la
       return kErrorOutOfMemory;
     }
   } else {
-    std::vector<std::uint8_t> gray;
-    if (!TryResize(gray, cells)) {
-      Fail(host, kOutOfMemory);
-      return kErrorOutOfMemory;
-    }
     // On large models the grey conversion takes as long as a descent pass: it runs in
     // the descent's progress window (its first share), with the same Cancel, and
     // nothing joins the stack before the end.
     CProgressWindowScope window(host);
+    double grayStart = 0.0;
+    if (!model.raw16.empty()) {
+      bool stopped = false;
+      const bool converted = SamplesOfRaw(
+          model.raw16, cells, model.heights16,
+          [&](double fraction) { return host.SetProgress(int(fraction * kGrayShare / 2 * kDescentProgressRange)); },
+          &stopped);
+      std::vector<std::uint8_t>().swap(model.raw16);
+      if (!converted) {
+        window.Close();
+        if (stopped) Fail(host);
+        else Fail(host, kOutOfMemory);
+        return stopped ? int(kErrorStopped) : int(kErrorOutOfMemory);
+      }
+      grayStart = kGrayShare / 2;
+    }
+    // Made after the raw bytes are gone: no more memory at once than before.
+    std::vector<std::uint8_t> gray;
+    if (!TryResize(gray, cells)) {
+      window.Close();
+      Fail(host, kOutOfMemory);
+      return kErrorOutOfMemory;
+    }
     // Heights all equal convert to nothing (7): the model is shown as one uniform
     // grey (level 0), so that the layer has an image to draw like any other.
     const int grayCode = HeightsToGray(model.heights16, gray, [&](double fraction) {
-      return host.SetProgress(int(fraction * kGrayShare * kDescentProgressRange));
+      return host.SetProgress(int((grayStart + fraction * (kGrayShare - grayStart)) * kDescentProgressRange));
     });
     if (grayCode == kErrorStopped) {
       window.Close();
