@@ -256,11 +256,52 @@ struct ElevationSamples {
   std::vector<std::uint8_t> raw16;
 };
 
+// The share of the progress window taken by reading and converting 16-bit heights,
+// before the descent.
+constexpr double kGrayShare = 0.2;
+
+// The progress window of a 16-bit model's preparation ("Поиск склона"), opened at its
+// first report (so that the questions and messages of reading come before it) and
+// closed on every way out.
+class CProgressWindowScope {
+ public:
+  explicit CProgressWindowScope(CAppHost& host) : host_(host) {}
+  ~CProgressWindowScope() { Close(); }
+  CProgressWindowScope(const CProgressWindowScope&) = delete;
+  CProgressWindowScope& operator=(const CProgressWindowScope&) = delete;
+  void Open() {
+    if (!open_) host_.BeginProgress(LoadText(kSlopeTitleText), kDescentProgressRange);
+    open_ = true;
+  }
+  // False once the user has cancelled.
+  bool Set(double fraction) {
+    Open();
+    return host_.SetProgress(int(fraction * kDescentProgressRange));
+  }
+  // Before a message, so that it does not sit under the window.
+  void Close() {
+    if (open_) host_.EndProgress();
+    open_ = false;
+  }
+
+ private:
+  static constexpr int kSlopeTitleText = 152;
+  CAppHost& host_;
+  bool open_ = false;
+};
+
+// 0, 11 when the user cancelled (no message yet), or 1 after showing the message.
 int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int height, int bytesPerSample,
-                         ElevationSamples& model, Georeference& georeference) {
+                         ElevationSamples& model, Georeference& georeference, CProgressWindowScope& window) {
   if (IsGridPath(path)) {
     GridExtent extent;
-    if (ReadGrid(host, path, model.heights16, model.width, model.height, extent) != 0) return 1;
+    const int code = ReadGrid(host, path, model.heights16, model.width, model.height, extent,
+                              [&](double fraction) { return window.Set(fraction * kGrayShare / 2); });
+    if (code == kErrorStopped) return code;
+    if (code != 0) {
+      window.Close();  // a message of a truncated grid came while it was open
+      return 1;
+    }
     GeoreferenceOfGrid(extent, model.width, model.height, georeference);
     return 0;
   }
@@ -309,36 +350,18 @@ int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int
   return 0;
 }
 
-// The share of the progress window taken by the grey conversion of 16-bit heights.
-constexpr double kGrayShare = 0.2;
-
-// The progress window of a 16-bit model's preparation ("Поиск склона"), closed on every way out.
-class CProgressWindowScope {
- public:
-  explicit CProgressWindowScope(CAppHost& host) : host_(host) {
-    host_.BeginProgress(LoadText(kSlopeTitleText), kDescentProgressRange);
-  }
-  ~CProgressWindowScope() { Close(); }
-  CProgressWindowScope(const CProgressWindowScope&) = delete;
-  CProgressWindowScope& operator=(const CProgressWindowScope&) = delete;
-  // Before a message, so that it does not sit under the window.
-  void Close() {
-    if (open_) host_.EndProgress();
-    open_ = false;
-  }
-
- private:
-  static constexpr int kSlopeTitleText = 152;
-  CAppHost& host_;
-  bool open_ = true;
-};
-
 // The base layer of an elevation model: the grey image of its heights (none when all
 // heights are equal) and its descent grid.
 int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& layer, int width, int height,
                        int bytesPerSample, BaseRasterInfo& info) {
   ElevationSamples model;
-  if (ReadElevationSamples(host, path, width, height, bytesPerSample, model, info.georeference) != 0) return 1;
+  CProgressWindowScope window(host);
+  if (const int code = ReadElevationSamples(host, path, width, height, bytesPerSample, model, info.georeference, window)) {
+    if (code != kErrorStopped) return 1;
+    window.Close();
+    Fail(host);
+    return kErrorStopped;
+  }
   const PaletteTables grey = GreyPaletteTables();
   const std::uint64_t cells = std::uint64_t(model.width) * std::uint64_t(model.height);
   if (model.bytesPerSample == 1) {
@@ -350,13 +373,13 @@ int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& la
     // On large models the grey conversion takes as long as a descent pass: it runs in
     // the descent's progress window (its first share), with the same Cancel, and
     // nothing joins the stack before the end.
-    CProgressWindowScope window(host);
+    window.Open();
     double grayStart = 0.0;
     if (!model.raw16.empty()) {
       bool stopped = false;
       const bool converted = SamplesOfRaw(
           model.raw16, cells, model.heights16,
-          [&](double fraction) { return host.SetProgress(int(fraction * kGrayShare / 2 * kDescentProgressRange)); },
+          [&](double fraction) { return window.Set(fraction * kGrayShare / 2); },
           &stopped);
       std::vector<std::uint8_t>().swap(model.raw16);
       if (!converted) {
@@ -367,6 +390,7 @@ int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& la
       }
       grayStart = kGrayShare / 2;
     }
+    if (IsGridPath(path)) grayStart = kGrayShare / 2;  // the grid's rows took the first half
     // Made after the raw bytes are gone: no more memory at once than before.
     std::vector<std::uint8_t> gray;
     if (!TryResize(gray, cells)) {
@@ -377,7 +401,7 @@ int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& la
     // Heights all equal convert to nothing (7): the model is shown as one uniform
     // grey (level 0), so that the layer has an image to draw like any other.
     const int grayCode = HeightsToGray(model.heights16, gray, [&](double fraction) {
-      return host.SetProgress(int((grayStart + fraction * (kGrayShare - grayStart)) * kDescentProgressRange));
+      return window.Set(grayStart + fraction * (kGrayShare - grayStart));
     });
     if (grayCode == kErrorStopped) {
       window.Close();
@@ -747,7 +771,7 @@ int ReadRaw(CAppHost& host, const std::string& path, int imageType, std::vector<
 }
 
 int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>& samples, int& width, int& height,
-             GridExtent& extent) {
+             GridExtent& extent, const std::function<bool(double)>& progress) {
   std::vector<std::uint8_t> bytes;
   switch (ReadFileBytes(ToNativePath(path), bytes, kMaxImageFileBytes)) {
     case ReadFileResult::Ok:
@@ -785,6 +809,7 @@ int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>
     return 1;
   }
   for (int fileRow = 0; fileRow < h; ++fileRow) {
+    if (progress && !progress(double(fileRow) / h)) return kErrorStopped;
     // The file starts with the lowest y, the buffer with the top row.
     std::uint16_t* row = grid.data() + std::size_t(h - 1 - fileRow) * std::size_t(w);
     for (int column = 0; column < w; ++column) {

@@ -160,5 +160,41 @@ TEST_F(ElevationOpening, CancelInEveryNewStageLeavesTheStackAsItWas) {
   }
 }
 
+TEST_F(ElevationOpening, GridRowsReportAndCancelCleanly) {
+  const int width = 60, height = 50;
+  const std::vector<std::uint16_t> heights = Terraces(width, height, 17);
+  std::string text = "DSAA\n60 50\n0 590\n0 490\n1000 3000\n";
+  for (const std::uint16_t h : heights) text += std::to_string(h) + " ";
+  const std::string path = folder.File("model.grd");
+  WriteTextFile(path, text);
+
+  // The samples ReadGrid gives without progress, and their descent.
+  std::vector<std::uint16_t> samples;
+  int w = 0, h = 0;
+  GridExtent extent;
+  CTestHost plain;
+  ASSERT_EQ(ReadGrid(plain, path, samples, w, h, extent), 0);
+  std::vector<std::uint8_t> grid(samples.size());
+  ASSERT_EQ(ComputeDescent16(plain, w, h, samples, grid), 0);
+
+  ASSERT_EQ(OpenBaseImage(host, path, stack, "Исходное", kImageTypeElevation, 0, 0, 0, info), 0);
+  EXPECT_EQ(info.descentGrid, grid);
+  EXPECT_EQ(host.progressEnds, 1);
+  const auto rows = std::count_if(host.progressPositions.begin(), host.progressPositions.end(),
+                                  [](int p) { return p < kDescentProgressRange / 10; });
+  EXPECT_GE(rows, height);
+
+  // Cancelled among the rows: nothing opened, the window closed, one message.
+  CTestHost cancel;
+  cancel.cancelAtProgress = 50;
+  CLayerStack other(cancel);
+  BaseRasterInfo none;
+  EXPECT_EQ(OpenBaseImage(cancel, path, other, "Исходное", kImageTypeElevation, 0, 0, 0, none), 11);
+  EXPECT_EQ(cancel.messages.size(), 1u);
+  EXPECT_EQ(cancel.progressEnds, 1);
+  EXPECT_EQ(other.LayerCount(), 0);
+  EXPECT_LT(cancel.progressPositions.back(), kDescentProgressRange / 10);  // still among the rows
+}
+
 }  // namespace
 }  // namespace linea
