@@ -114,13 +114,17 @@ class CFlatResolver {
 
   // The first iteration: every interior cell is looked at. True when some changed.
   // May throw std::bad_alloc.
-  bool FirstRing() {
+  // `onRow(row)` is called before each row; false stops the walk (the result then
+  // means nothing and the caller drops the grid).
+  template <typename OnRow>
+  bool FirstRing(OnRow&& onRow) {
     ring_.clear();
     tag_ = kTagOdd;
     if (width_ < 3 || height_ < 3) return false;
     const std::size_t w = std::size_t(width_);
     std::vector<std::uint8_t> candidate(w);
     for (int row = 1; row < height_ - 1; ++row) {
+      if (!onRow(row)) return false;
       const std::uint8_t* up = grid_ + std::size_t(row - 1) * w;
       const std::uint8_t* here = up + w;
       const std::uint8_t* down = here + w;
@@ -218,20 +222,29 @@ class CFlatResolver {
   std::uint8_t tag_ = 0;
 };
 
-// Closes the progress window on every way out.
+// Closes the progress window on every way out, when it opened it. A window the caller
+// began keeps its earlier stage's share: positions run on from `start`.
 class CProgressScope {
  public:
-  CProgressScope(CAppHost& host, const std::string& title) : host_(host) {
-    host_.BeginProgress(title, kDescentProgressRange);
+  CProgressScope(CAppHost& host, const std::string& title, double start = 0.0, bool begin = true)
+      : host_(host), start_(start), owns_(begin) {
+    if (owns_) host_.BeginProgress(title, kDescentProgressRange);
+    else host_.SetProgressTitle(title);
   }
-  ~CProgressScope() { host_.EndProgress(); }
+  ~CProgressScope() {
+    if (owns_) host_.EndProgress();
+  }
   CProgressScope(const CProgressScope&) = delete;
   CProgressScope& operator=(const CProgressScope&) = delete;
   // False once the user has cancelled.
-  bool Set(double fraction) { return host_.SetProgress(int(fraction * kDescentProgressRange)); }
+  bool Set(double fraction) {
+    return host_.SetProgress(int((start_ + fraction * (1.0 - start_)) * kDescentProgressRange));
+  }
 
  private:
   CAppHost& host_;
+  double start_;
+  bool owns_;
 };
 
 template <typename T>
@@ -243,13 +256,14 @@ void SteepestDescentAll(int width, int height, const T* heights, std::uint8_t* g
 }
 
 template <typename T>
-int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> heights, std::span<std::uint8_t> grid) {
+int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> heights, std::span<std::uint8_t> grid,
+                   double start = 0.0, bool ownWindow = true) {
   if (width <= 0 || height <= 0) return kOk;
   const std::uint64_t cells = std::uint64_t(width) * std::uint64_t(height);
   if (heights.size() < cells || grid.size() < cells) return kErrorNoData;
   if (cells > std::uint64_t(UINT32_MAX)) return kErrorOutOfMemory;  // ring entries are 32-bit cell numbers
 
-  CProgressScope progress(host, LoadText(kSlopeTitle));
+  CProgressScope progress(host, LoadText(kSlopeTitle), start, ownWindow);
   const NeighbourOffsets offsets(width);
   FillRow(width, 0, grid.data());
   if (height > 1) FillRow(width, height - 1, grid.data());
@@ -264,7 +278,15 @@ int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> hei
     CFlatResolver<T> flats(width, height, heights.data(), grid.data());
     int iterations = 0;
     int limit = kFlatIterationLimit;
-    bool changed = flats.FirstRing();
+    // The first iteration looks at every interior cell: on large models it takes
+    // as long as the slope pass, so it reports its rows too.
+    const double perIteration = 0.5 / limit;
+    bool stopped = false;
+    bool changed = flats.FirstRing([&](int row) {
+      stopped = !progress.Set(0.5 + perIteration * row / height);
+      return !stopped;
+    });
+    if (stopped) return kErrorStopped;
     for (;;) {
       ++iterations;
       // Asked only while there is work left: after an iteration that changed nothing
@@ -287,13 +309,31 @@ int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> hei
 }  // namespace
 
 int HeightsToGray(std::span<const std::uint16_t> samples, std::span<std::uint8_t> gray) {
+  return HeightsToGray(samples, gray, nullptr);
+}
+
+int HeightsToGray(std::span<const std::uint16_t> samples, std::span<std::uint8_t> gray,
+                  const std::function<bool(double)>& progress) {
   const std::size_t count = std::min(samples.size(), gray.size());
   if (count < 2) return 7;
-  const auto [lowest, highest] = std::minmax_element(samples.begin(), samples.begin() + std::ptrdiff_t(count));
-  const unsigned minimum = *lowest, maximum = *highest;
+  // Slices of about a row of the largest models: one report per slice, twice over.
+  constexpr std::size_t kSlice = std::size_t(1) << 14;
+  const double slices = double((count + kSlice - 1) / kSlice);
+  unsigned minimum = samples[0], maximum = samples[0];
+  for (std::size_t begin = 0, slice = 0; begin < count; begin += kSlice, ++slice) {
+    if (progress && !progress(0.5 * double(slice) / slices)) return kErrorStopped;
+    const auto first = samples.begin() + std::ptrdiff_t(begin);
+    const auto [lowest, highest] = std::minmax_element(first, first + std::ptrdiff_t(std::min(kSlice, count - begin)));
+    minimum = std::min<unsigned>(minimum, *lowest);
+    maximum = std::max<unsigned>(maximum, *highest);
+  }
   if (minimum == maximum) return 7;
   const unsigned step = (maximum - minimum) / 256 + 1;
-  for (std::size_t i = 0; i < count; ++i) gray[i] = std::uint8_t((samples[i] - minimum) / step);
+  for (std::size_t begin = 0, slice = 0; begin < count; begin += kSlice, ++slice) {
+    if (progress && !progress(0.5 + 0.5 * double(slice) / slices)) return kErrorStopped;
+    const std::size_t end = std::min(count, begin + kSlice);
+    for (std::size_t i = begin; i < end; ++i) gray[i] = std::uint8_t((samples[i] - minimum) / step);
+  }
   return 0;
 }
 
@@ -305,6 +345,11 @@ int ComputeDescent16(CAppHost& host, int width, int height, std::span<const std:
 int ComputeDescent8(CAppHost& host, int width, int height, std::span<const std::uint8_t> heights,
                     std::span<std::uint8_t> grid) {
   return ComputeDescent(host, width, height, heights, grid);
+}
+
+int ComputeDescent16Continuing(CAppHost& host, double startFraction, int width, int height,
+                               std::span<const std::uint16_t> heights, std::span<std::uint8_t> grid) {
+  return ComputeDescent(host, width, height, heights, grid, std::clamp(startFraction, 0.0, 1.0), false);
 }
 
 void ComputeSteepestDescent16(int width, int height, const std::uint16_t* heights, std::uint8_t* grid) {

@@ -5,6 +5,7 @@
 // highlighting layer that shades each cell by its descent direction.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -31,6 +32,11 @@ inline constexpr int kDescentProgressRange = 1000;
 // step. Converts min(samples, gray) cells. 0, or 7 when there are fewer than two
 // samples or all are equal (the caller then makes no image).
 int HeightsToGray(std::span<const std::uint16_t> samples, std::span<std::uint8_t> gray);
+// The same in slices of rows, telling `progress` the fraction done (0 to 1) between
+// them, so that a window can repaint on large models; 11 when it answers false
+// (the grey cells are then partly written).
+int HeightsToGray(std::span<const std::uint16_t> samples, std::span<std::uint8_t> gray,
+                  const std::function<bool(double)>& progress);
 
 // The descent grid of a width x height model, row after row like the heights.
 // Border cells are 200. Progress goes through the host ("Поиск склона", then
@@ -42,6 +48,11 @@ int ComputeDescent16(CAppHost& host, int width, int height, std::span<const std:
                      std::span<std::uint8_t> grid);
 int ComputeDescent8(CAppHost& host, int width, int height, std::span<const std::uint8_t> heights,
                     std::span<std::uint8_t> grid);
+// The 16-bit computation inside a progress window the caller has begun with range
+// kDescentProgressRange and ends itself: positions run on from `startFraction` (the
+// share of the caller's earlier stage) to the end. Same results and codes.
+int ComputeDescent16Continuing(CAppHost& host, double startFraction, int width, int height,
+                               std::span<const std::uint16_t> heights, std::span<std::uint8_t> grid);
 
 // The two stages of the descent computation without host, limit or progress, for
 // checking and measuring the flat resolution against the plain procedure:

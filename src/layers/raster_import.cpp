@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <new>
 #include <span>
@@ -79,9 +80,21 @@ void ApplyPalette(CBitmapLayer& layer, const PaletteTables& palette) {
 }
 
 // 16-bit little-endian samples of a raw file.
-bool SamplesOfRaw(const std::vector<std::uint8_t>& data, std::uint64_t count, std::vector<std::uint16_t>& samples) {
+// `progress` (when given) hears the fraction done between slices; false stops the
+// conversion with the samples partly written and `stopped` set.
+bool SamplesOfRaw(const std::vector<std::uint8_t>& data, std::uint64_t count, std::vector<std::uint16_t>& samples,
+                  const std::function<bool(double)>& progress = nullptr, bool* stopped = nullptr) {
   if (data.size() / 2 < count || !TryResize(samples, count)) return false;
-  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = GetLE16(data.data() + 2 * i);
+  constexpr std::size_t kSlice = std::size_t(1) << 14;
+  const std::size_t total = samples.size();
+  for (std::size_t begin = 0; begin < total; begin += kSlice) {
+    if (progress && !progress(double(begin) / double(total))) {
+      if (stopped) *stopped = true;
+      return false;
+    }
+    const std::size_t end = std::min(total, begin + kSlice);
+    for (std::size_t i = begin; i < end; ++i) samples[i] = GetLE16(data.data() + 2 * i);
+  }
   return true;
 }
 
@@ -238,13 +251,57 @@ struct ElevationSamples {
   int bytesPerSample = 2;
   std::vector<std::uint16_t> heights16;
   std::vector<std::uint8_t> heights8;  // raw models of one byte per sample
+  // Raw models of two bytes per sample, little-endian, until OpenElevationModel
+  // turns them into heights16 under its progress window.
+  std::vector<std::uint8_t> raw16;
 };
 
+// The share of the progress window taken by reading and converting 16-bit heights,
+// before the descent.
+constexpr double kGrayShare = 0.2;
+
+// The progress window of a 16-bit model's preparation ("Поиск склона"), opened at its
+// first report (so that the questions and messages of reading come before it) and
+// closed on every way out.
+class CProgressWindowScope {
+ public:
+  explicit CProgressWindowScope(CAppHost& host) : host_(host) {}
+  ~CProgressWindowScope() { Close(); }
+  CProgressWindowScope(const CProgressWindowScope&) = delete;
+  CProgressWindowScope& operator=(const CProgressWindowScope&) = delete;
+  void Open() {
+    if (!open_) host_.BeginProgress(LoadText(kSlopeTitleText), kDescentProgressRange);
+    open_ = true;
+  }
+  // False once the user has cancelled.
+  bool Set(double fraction) {
+    Open();
+    return host_.SetProgress(int(fraction * kDescentProgressRange));
+  }
+  // Before a message, so that it does not sit under the window.
+  void Close() {
+    if (open_) host_.EndProgress();
+    open_ = false;
+  }
+
+ private:
+  static constexpr int kSlopeTitleText = 152;
+  CAppHost& host_;
+  bool open_ = false;
+};
+
+// 0, 11 when the user cancelled (no message yet), or 1 after showing the message.
 int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int height, int bytesPerSample,
-                         ElevationSamples& model, Georeference& georeference) {
+                         ElevationSamples& model, Georeference& georeference, CProgressWindowScope& window) {
   if (IsGridPath(path)) {
     GridExtent extent;
-    if (ReadGrid(host, path, model.heights16, model.width, model.height, extent) != 0) return 1;
+    const int code = ReadGrid(host, path, model.heights16, model.width, model.height, extent,
+                              [&](double fraction) { return window.Set(fraction * kGrayShare / 2); });
+    if (code == kErrorStopped) return code;
+    if (code != 0) {
+      window.Close();  // a message of a truncated grid came while it was open
+      return 1;
+    }
     GeoreferenceOfGrid(extent, model.width, model.height, georeference);
     return 0;
   }
@@ -283,9 +340,11 @@ int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int
   if (model.bytesPerSample == 1) {
     data.resize(std::size_t(cells));
     model.heights8.swap(data);
-  } else if (!SamplesOfRaw(data, cells, model.heights16)) {
-    Fail(host, kOutOfMemory);
+  } else if (data.size() / 2 < cells) {
+    Fail(host, kSizeMismatchParameters);
     return 1;
+  } else {
+    model.raw16.swap(data);
   }
   ReadImageGeoreference(path, model.width, model.height, georeference);
   return 0;
@@ -296,7 +355,13 @@ int ReadElevationSamples(CAppHost& host, const std::string& path, int width, int
 int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& layer, int width, int height,
                        int bytesPerSample, BaseRasterInfo& info) {
   ElevationSamples model;
-  if (ReadElevationSamples(host, path, width, height, bytesPerSample, model, info.georeference) != 0) return 1;
+  CProgressWindowScope window(host);
+  if (const int code = ReadElevationSamples(host, path, width, height, bytesPerSample, model, info.georeference, window)) {
+    if (code != kErrorStopped) return 1;
+    window.Close();
+    Fail(host);
+    return kErrorStopped;
+  }
   const PaletteTables grey = GreyPaletteTables();
   const std::uint64_t cells = std::uint64_t(model.width) * std::uint64_t(model.height);
   if (model.bytesPerSample == 1) {
@@ -305,34 +370,74 @@ int OpenElevationModel(CAppHost& host, const std::string& path, CBitmapLayer& la
       return kErrorOutOfMemory;
     }
   } else {
+    // On large models the grey conversion takes as long as a descent pass: it runs in
+    // the descent's progress window (its first share), with the same Cancel, and
+    // nothing joins the stack before the end.
+    window.Open();
+    double grayStart = 0.0;
+    if (!model.raw16.empty()) {
+      bool stopped = false;
+      const bool converted = SamplesOfRaw(
+          model.raw16, cells, model.heights16,
+          [&](double fraction) { return window.Set(fraction * kGrayShare / 2); },
+          &stopped);
+      std::vector<std::uint8_t>().swap(model.raw16);
+      if (!converted) {
+        window.Close();
+        if (stopped) Fail(host);
+        else Fail(host, kOutOfMemory);
+        return stopped ? int(kErrorStopped) : int(kErrorOutOfMemory);
+      }
+      grayStart = kGrayShare / 2;
+    }
+    if (IsGridPath(path)) grayStart = kGrayShare / 2;  // the grid's rows took the first half
+    // Made after the raw bytes are gone: no more memory at once than before.
     std::vector<std::uint8_t> gray;
     if (!TryResize(gray, cells)) {
+      window.Close();
       Fail(host, kOutOfMemory);
       return kErrorOutOfMemory;
     }
     // Heights all equal convert to nothing (7): the model is shown as one uniform
     // grey (level 0), so that the layer has an image to draw like any other.
-    HeightsToGray(model.heights16, gray);
+    const int grayCode = HeightsToGray(model.heights16, gray, [&](double fraction) {
+      return window.Set(grayStart + fraction * (kGrayShare - grayStart));
+    });
+    if (grayCode == kErrorStopped) {
+      window.Close();
+      Fail(host);
+      return kErrorStopped;
+    }
     if (!CreateImage(layer, model.width, model.height, gray, grey)) {
+      window.Close();
       Fail(host, kNoMemoryForLayer);
       return kErrorOutOfMemory;
     }
+    std::vector<std::uint8_t> descent;
+    int code = TryResize(descent, cells) ? 0 : int(kErrorOutOfMemory);
+    if (code == 0) code = ComputeDescent16Continuing(host, kGrayShare, model.width, model.height, model.heights16, descent);
+    window.Close();
+    if (code != 0) {
+      Fail(host);
+      return code;
+    }
+    info.descentGrid.swap(descent);
   }
-  // The descent grid is made before the layer joins the stack, so that a failed or
-  // cancelled computation leaves the stack as it was.
-  std::vector<std::uint8_t> descent;
-  int code = TryResize(descent, cells) ? 0 : int(kErrorOutOfMemory);
-  if (code == 0)
-    code = model.bytesPerSample == 1 ? ComputeDescent8(host, model.width, model.height, model.heights8, descent)
-                                     : ComputeDescent16(host, model.width, model.height, model.heights16, descent);
-  if (code != 0) {
-    Fail(host);
-    return code;
+  if (model.bytesPerSample == 1) {
+    // The descent grid is made before the layer joins the stack, so that a failed or
+    // cancelled computation leaves the stack as it was.
+    std::vector<std::uint8_t> descent;
+    int code = TryResize(descent, cells) ? 0 : int(kErrorOutOfMemory);
+    if (code == 0) code = ComputeDescent8(host, model.width, model.height, model.heights8, descent);
+    if (code != 0) {
+      Fail(host);
+      return code;
+    }
+    info.descentGrid.swap(descent);
   }
   info.width = std::uint32_t(model.width);
   info.height = std::uint32_t(model.height);
   info.bytesPerPixel = std::uint16_t(model.bytesPerSample);
-  info.descentGrid.swap(descent);
   return 0;
 }
 
@@ -666,7 +771,7 @@ int ReadRaw(CAppHost& host, const std::string& path, int imageType, std::vector<
 }
 
 int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>& samples, int& width, int& height,
-             GridExtent& extent) {
+             GridExtent& extent, const std::function<bool(double)>& progress) {
   std::vector<std::uint8_t> bytes;
   switch (ReadFileBytes(ToNativePath(path), bytes, kMaxImageFileBytes)) {
     case ReadFileResult::Ok:
@@ -704,6 +809,7 @@ int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>
     return 1;
   }
   for (int fileRow = 0; fileRow < h; ++fileRow) {
+    if (progress && !progress(double(fileRow) / h)) return kErrorStopped;
     // The file starts with the lowest y, the buffer with the top row.
     std::uint16_t* row = grid.data() + std::size_t(h - 1 - fileRow) * std::size_t(w);
     for (int column = 0; column < w; ++column) {
