@@ -10,6 +10,7 @@
 #include "imaging/image.h"
 #include "layers/bitmap_layer.h"
 #include "layers/layer_stack.h"
+#include "resample_reference.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
 
@@ -24,24 +25,6 @@ Pixels Resample(const Pixels& source, int width, int height, int newWidth, int n
   return target;
 }
 
-// The mean over each target cell computed the plain way: every source pixel's
-// overlap with the cell, in units of 1/newWidth by 1/newHeight pixel.
-Pixels ReferenceResample(const Pixels& source, int width, int height, int newWidth, int newHeight) {
-  auto overlap = [](std::int64_t pixel, std::int64_t cell, std::int64_t n, std::int64_t m) {
-    const std::int64_t low = std::max(pixel * m, cell * n), high = std::min((pixel + 1) * m, (cell + 1) * n);
-    return std::max<std::int64_t>(0, high - low);
-  };
-  Pixels target(std::size_t(newWidth) * newHeight);
-  for (int k = 0; k < newHeight; ++k)
-    for (int j = 0; j < newWidth; ++j) {
-      std::int64_t sum = 0;
-      for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-          sum += source[std::size_t(y) * width + x] * overlap(x, j, width, newWidth) * overlap(y, k, height, newHeight);
-      target[std::size_t(k) * newWidth + j] = std::uint8_t(sum / (std::int64_t(width) * height));
-    }
-  return target;
-}
 
 TEST(CompressionFactor, IsRoundedToTheNearestEighth) {
   EXPECT_DOUBLE_EQ(RoundCompressionFactor(1.3), 1.25);

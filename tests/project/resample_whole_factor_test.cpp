@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "project/base_image_compression.h"
+#include "resample_reference.h"
 
 namespace linea {
 namespace {
@@ -61,24 +62,6 @@ TEST(ResampleWholeFactor, EqualsTheBlockMeansForRandomSizesAndFactors) {
   }
 }
 
-// The weighted overlap of every source pixel with every cell, as the general
-// path defines the reduction for any sizes.
-Pixels OverlapMeans(const Pixels& source, int width, int height, int newWidth, int newHeight) {
-  auto overlap = [](std::int64_t pixel, std::int64_t cell, std::int64_t n, std::int64_t m) {
-    const std::int64_t low = std::max(pixel * m, cell * n), high = std::min((pixel + 1) * m, (cell + 1) * n);
-    return std::max<std::int64_t>(0, high - low);
-  };
-  Pixels target(std::size_t(newWidth) * newHeight);
-  for (int k = 0; k < newHeight; ++k)
-    for (int j = 0; j < newWidth; ++j) {
-      std::int64_t sum = 0;
-      for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-          sum += source[std::size_t(y) * width + x] * overlap(x, j, width, newWidth) * overlap(y, k, height, newHeight);
-      target[std::size_t(k) * newWidth + j] = std::uint8_t(sum / (std::int64_t(width) * height));
-    }
-  return target;
-}
 
 TEST(ResampleWholeFactor, AgreesWithTheWeightedOverlapsOfTheGeneralPath) {
   std::mt19937 random(77);
@@ -88,7 +71,7 @@ TEST(ResampleWholeFactor, AgreesWithTheWeightedOverlapsOfTheGeneralPath) {
       const Pixels source = Noise(random, std::size_t(width) * height);
       Pixels target(std::size_t(newWidth) * newHeight);
       ASSERT_EQ(ResampleArea(source, width, height, target, newWidth, newHeight), 0);
-      EXPECT_EQ(target, OverlapMeans(source, width, height, newWidth, newHeight)) << width << " by " << factor;
+      EXPECT_EQ(target, ReferenceResample(source, width, height, newWidth, newHeight)) << width << " by " << factor;
     }
 }
 
