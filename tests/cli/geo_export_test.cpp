@@ -69,8 +69,25 @@ class GeoExport : public ::testing::Test {
     ASSERT_EQ(GenerateDemoProject(host, options), 0);
     GDALAllRegister();
   }
+  // Exports the project with the layer options through linea-cli, and builds the
+  // same layers in process into `rendered`, so that a test knows what was drawn.
+  void ExportAndRenderInProcess(const std::vector<std::string>& layerOptions, const std::string& out) {
+    std::vector<std::string> arguments{"export", project};
+    arguments.insert(arguments.end(), layerOptions.begin(), layerOptions.end());
+    arguments.insert(arguments.end(), {"-o", out});
+    const CliRun run = RunCliCaptured(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    RenderRequest request;
+    std::vector<std::string> renderArguments{project};
+    renderArguments.insert(renderArguments.end(), layerOptions.begin(), layerOptions.end());
+    renderArguments.insert(renderArguments.end(), {"-o", "x.png"});
+    ASSERT_EQ(ParseRenderArguments(renderArguments, request), "");
+    ASSERT_EQ(BuildRenderLayers(request, rendered, renderHost, stderr), 0);
+  }
   CTempFolder folder;
   std::string project;
+  CTestHost renderHost;
+  CWorkspace rendered{renderHost};
 };
 
 TEST_F(GeoExport, ElevationBaseAsGeoTiffHasTheGridsExtentAndTheProjectsCrs) {
@@ -131,18 +148,11 @@ TEST_F(GeoExport, ComposedPictureAsPngGetsAStandardWorldFile) {
 
 TEST_F(GeoExport, LineamentsAsGeoPackageOneFeaturePerPolylineInWorldCoordinates) {
   const std::string out = folder.File("lineaments.gpkg");
-  const CliRun run = RunCliCaptured({"export", project, "--lineaments", "--threshold", "0", "-o", out});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-
   // The same layers built in process, to know the polylines.
-  RenderRequest request;
-  ASSERT_EQ(ParseRenderArguments({project, "--lineaments", "--threshold", "0", "-o", "x.png"}, request), "");
-  CTestHost host;
-  CWorkspace workspace(host);
-  ASSERT_EQ(BuildRenderLayers(request, workspace, host, stderr), 0);
+  ASSERT_NO_FATAL_FAILURE(ExportAndRenderInProcess({"--lineaments", "--threshold", "0"}, out));
   const CVectorLayer3* drawing = nullptr;
-  for (int i = 0; i < workspace.layerStack.LayerCount(); ++i)
-    if (auto* d = dynamic_cast<const CVectorLayer3*>(workspace.layerStack.LayerAt(i)); d && d->IsVisible()) drawing = d;
+  for (int i = 0; i < rendered.layerStack.LayerCount(); ++i)
+    if (auto* d = dynamic_cast<const CVectorLayer3*>(rendered.layerStack.LayerAt(i)); d && d->IsVisible()) drawing = d;
   ASSERT_NE(drawing, nullptr);
   int polylines = 0;
   for (int g = 0; g < drawing->GroupCount(); ++g)
@@ -169,7 +179,7 @@ TEST_F(GeoExport, LineamentsAsGeoPackageOneFeaturePerPolylineInWorldCoordinates)
             FormatText("#%02x%02x%02x", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
   EXPECT_EQ(OGR_F_GetFieldAsInteger(feature, OGR_F_GetFieldIndex(feature, "width")), group.GetWidth());
   // Value and group: the strongest stored lineament cell on the polyline's vertices.
-  const CResults& results = workspace.results;
+  const CResults& results = rendered.results;
   ASSERT_EQ(results.gridWidth, results.imageWidth);  // rate 1: vertices are grid cells
   int expectedValue = -1, expectedGroup = -1;
   for (const PolylinePoint& p : group.Polyline(0))
@@ -190,22 +200,15 @@ TEST_F(GeoExport, LineamentsAsGeoPackageOneFeaturePerPolylineInWorldCoordinates)
 
 TEST_F(GeoExport, IsolinesAsGeoPackageCarryTheClassAndRangeOfTheirMap) {
   const std::string out = folder.File("isolines.gpkg");
-  const CliRun run = RunCliCaptured({"export", project, "--map", "density", "--isolines", "-o", out});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-
   // The class map built in process, to know its classes and scale.
-  RenderRequest request;
-  ASSERT_EQ(ParseRenderArguments({project, "--map", "density", "--isolines", "-o", "x.png"}, request), "");
-  CTestHost host;
-  CWorkspace workspace(host);
-  ASSERT_EQ(BuildRenderLayers(request, workspace, host, stderr), 0);
-  const auto* map = dynamic_cast<const CRasterLayer*>(workspace.layerStack.FindLayer(workspace.LastRoseMapName()));
+  ASSERT_NO_FATAL_FAILURE(ExportAndRenderInProcess({"--map", "density", "--isolines"}, out));
+  const auto* map = dynamic_cast<const CRasterLayer*>(rendered.layerStack.FindLayer(rendered.LastRoseMapName()));
   ASSERT_NE(map, nullptr);
   ASSERT_GT(map->classWidth, 0.0);
 
   GDALDatasetH ds = GDALOpenEx(out.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
   ASSERT_NE(ds, nullptr);
-  OGRLayerH table = GDALDatasetGetLayerByName(ds, (workspace.LastRoseMapName() + "_").c_str());
+  OGRLayerH table = GDALDatasetGetLayerByName(ds, (rendered.LastRoseMapName() + "_").c_str());
   ASSERT_NE(table, nullptr);
   const std::vector<IsolineRow> rows = ReadIsolineRows(table);
   ASSERT_FALSE(rows.empty());
