@@ -68,7 +68,7 @@ class DemoGolden : public ::testing::Test {
     if (!available_) return;
     const std::string d = folder_->Path();
     const std::vector<std::vector<std::string>> demos = {
-        {"--kind", "grey", "--base", kData + "nat1.tif", "--out", d + "grey.orw"},
+        {"--kind", "grey", "--base", kData + "nat1.tif", "--rate", "2", "--out", d + "grey.orw"},
         {"--kind", "dtm", "--base", kData + "elevation.raw", "--size", "382x422", "--extent", "183557", "195017",
          "8246277", "8258937", "--out", d + "dtm.orw"},
         {"--kind", "scheme", "--size", "1024x768", "--seed", "7", "--out", d + "scheme.orw"}};
