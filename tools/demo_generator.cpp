@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <array>
-#include <numeric>
 #include <random>
 
 #include "base/atomic_file.h"
