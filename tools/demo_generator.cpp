@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <array>
-#include <numeric>
 #include <random>
 
 #include "base/atomic_file.h"
@@ -21,6 +19,7 @@
 #include "layers/bitmap_layer.h"
 #include "layers/raster_import.h"
 #include "project/calc_parameter_rules.h"
+#include "project/calculation.h"
 #include "project/workspace.h"
 
 namespace linea {
@@ -28,15 +27,6 @@ namespace linea {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// Where the structure tensor has no dominant direction, or too little contrast,
-// no stripe is found: coherence below this, or a mean squared gradient below
-// kMinimumEnergy grey levels squared.
-constexpr double kMinimumCoherence = 0.35;
-constexpr double kMinimumEnergy = 16.0;
-// Chains of cells whose directions differ by at most this many degrees are one
-// lineament.
-constexpr int kLineamentDirectionTolerance = 15;
-
 // Deterministic uniform numbers in [0, 1): mt19937 is fixed by the standard, the
 // library's distributions are not.
 class CDemoRandom {
@@ -49,56 +39,87 @@ class CDemoRandom {
   std::mt19937 engine_;
 };
 
-// One family of straight ridges: strike, spacing, amplitude, phase, and the centre
-// and radius of the area where it dominates.
-struct RidgeFamily {
-  double cosStrike, sinStrike, spacing, amplitude, phase, centreX, centreY, radius;
+// One straight feature of the synthetic scenes (a ridge or valley, a bright or
+// dark line): centre, unit direction (x right, y down), half length, the
+// Gaussian half width of its cross profile and its signed height.
+struct LinearFeature {
+  double cx, cy, ux, uy, halfLength, sigma, strength;
 };
 
-std::vector<RidgeFamily> RidgeFamilies(int width, int height, std::uint32_t seed) {
+// Straight features in four families, each family ruling its own part of the
+// scene (the parts around four random centres) with its own strike, so that the
+// roses and maps of the demo have areas of different main direction. Features
+// keep the size of real ones whatever the size of the scene: their number grows
+// with the area. Strengths lie in [least, most], negative for a share
+// `negativeShare`.
+std::vector<LinearFeature> LinearFeatures(int width, int height, std::uint32_t seed, double sigmaLo,
+                                          double sigmaHi, double least, double most, double negativeShare) {
   CDemoRandom random(seed);
-  std::vector<RidgeFamily> families;
-  const double side = std::max(1, std::min(width, height));
+  double strikes[4], centreX[4], centreY[4];
   for (int i = 0; i < 4; ++i) {
-    const double strike = random.Between(0.0, 180.0) * kPi / 180.0;
-    RidgeFamily f{};
-    f.cosStrike = std::cos(strike);
-    f.sinStrike = std::sin(strike);
-    // Ridges keep the spacing of real features, whatever the size of the scene.
-    f.spacing = random.Between(14.0, 40.0);
-    f.amplitude = random.Between(0.6, 1.0);
-    f.phase = random.Between(0.0, 2.0 * kPi);
-    f.centreX = random.Between(0.0, width);
-    f.centreY = random.Between(0.0, height);
-    f.radius = random.Between(0.35, 0.7) * side;
-    families.push_back(f);
+    strikes[i] = random.Between(0.0, 180.0);
+    centreX[i] = random.Between(0.0, width);
+    centreY[i] = random.Between(0.0, height);
   }
-  return families;
-}
-
-// The terrain in [-1, 1] at a pixel (row 0 at the top).
-double Terrain(const std::vector<RidgeFamily>& families, int x, int y) {
-  double sum = 0, weights = 0;
-  for (const RidgeFamily& f : families) {
-    const double dx = x - f.centreX, dy = y - f.centreY;
-    const double weight = 1.0 / (1.0 + (dx * dx + dy * dy) / (f.radius * f.radius));
-    // Distance across the strike, y up on screen.
-    const double across = -x * f.sinStrike - y * f.cosStrike;
-    sum += weight * f.amplitude * std::sin(2.0 * kPi * across / f.spacing + f.phase);
-    weights += weight;
+  const double area = double(width) * double(height);
+  const int count = std::max(8, int(std::lround(60.0 * area / (1024.0 * 1024.0))));
+  std::vector<LinearFeature> features;
+  features.reserve(std::size_t(count));
+  for (int k = 0; k < count; ++k) {
+    LinearFeature f{};
+    f.cx = random.Between(0.0, width);
+    f.cy = random.Between(0.0, height);
+    int family = 0;
+    double nearest = INFINITY;
+    for (int i = 0; i < 4; ++i) {
+      const double d = (f.cx - centreX[i]) * (f.cx - centreX[i]) + (f.cy - centreY[i]) * (f.cy - centreY[i]);
+      if (d < nearest) nearest = d, family = i;
+    }
+    const double strike = (strikes[family] + random.Between(-4.0, 4.0)) * kPi / 180.0;
+    f.ux = std::cos(strike);
+    f.uy = -std::sin(strike);  // y down in the raster, strike counted with y up
+    f.halfLength = random.Between(30.0, 150.0);
+    f.sigma = random.Between(sigmaLo, sigmaHi);
+    f.strength = random.Between(least, most) * (random.Next() < negativeShare ? -1.0 : 1.0);
+    features.push_back(f);
   }
-  return weights > 0 ? sum / weights : 0.0;
+  return features;
 }
 
-std::uint8_t StripeCodeOfDirection(double degrees) {
-  double d = std::fmod(degrees, 180.0);
-  if (d < 0) d += 180.0;
-  return std::uint8_t(1 + int(d / 11.25) % 16);
+// Adds the features to a raster: a Gaussian profile across each, faded out over
+// two half widths beyond its ends. Only the band around each feature is visited.
+void AddFeatures(const std::vector<LinearFeature>& features, int width, int height, std::vector<float>& values) {
+  for (const LinearFeature& f : features) {
+    const double reachAcross = 3.0 * f.sigma + 1.0, reachAlong = f.halfLength + 2.0 * f.sigma;
+    const double extentX = std::fabs(f.ux) * reachAlong + std::fabs(f.uy) * reachAcross;
+    const double extentY = std::fabs(f.uy) * reachAlong + std::fabs(f.ux) * reachAcross;
+    const int y0 = std::max(0, int(std::floor(f.cy - extentY))), y1 = std::min(height - 1, int(std::ceil(f.cy + extentY)));
+    const int x0 = std::max(0, int(std::floor(f.cx - extentX))), x1 = std::min(width - 1, int(std::ceil(f.cx + extentX)));
+    for (int y = y0; y <= y1; ++y) {
+      // The columns within reach of the line on this row: |across| <= reachAcross,
+      // where across = (x - cx) * uy - (y - cy) * ux.
+      int from = x0, to = x1;
+      if (std::fabs(f.uy) > 1e-9) {
+        const double c = (y - f.cy) * f.ux / f.uy;
+        const double a = f.cx + c - reachAcross / std::fabs(f.uy), b = f.cx + c + reachAcross / std::fabs(f.uy);
+        from = std::max(from, int(std::floor(a)));
+        to = std::min(to, int(std::ceil(b)));
+      }
+      float* row = values.data() + std::size_t(y) * std::size_t(width);
+      for (int x = from; x <= to; ++x) {
+        const double dx = x - f.cx, dy = y - f.cy;
+        const double across = dx * f.uy - dy * f.ux, along = std::fabs(dx * f.ux + dy * f.uy);
+        if (std::fabs(across) > reachAcross || along > reachAlong) continue;
+        const double fade = std::clamp((reachAlong - along) / (2.0 * f.sigma), 0.0, 1.0);
+        row[x] += float(f.strength * fade * std::exp(-across * across / (2.0 * f.sigma * f.sigma)));
+      }
+    }
+  }
 }
 
-// Centre pixel of a grid cell, inside the image.
-int CellCentre(std::uint32_t cell, double rate, int side) {
-  return std::clamp(int((cell + 0.5) * rate), 0, side - 1);
+// A gentle relief under the features: slopes far below the search's thresholds.
+double Background(int x, int y) {
+  return std::sin(x * 0.009 + 0.7) * std::cos(y * 0.007) + 0.5 * std::sin((x + 2 * y) * 0.004);
 }
 
 int Fail(CAppHost& host, int code) {
@@ -183,24 +204,6 @@ int WriteGrid(const std::vector<float>& heights, int width, int height, const do
   return WriteFileAtomically(path, text) == 0 ? 0 : kErrorCannotWrite;
 }
 
-// Grey levels as the base layer shows them: the green part of each pixel's colour.
-bool LayerLevels(const CImage& image, std::vector<std::uint8_t>& levels) {
-  const int w = image.GetWidth(), h = image.GetHeight();
-  if (!TryResize(levels, std::uint64_t(w) * std::uint64_t(h))) return false;
-  const auto& palette = image.Palette();
-  for (int y = 0; y < h; ++y) {
-    const std::uint8_t* row = image.Row(y);
-    std::uint8_t* out = levels.data() + std::size_t(y) * std::size_t(w);
-    if (image.GetBitsPerPixel() == 8) {
-      for (int x = 0; x < w; ++x) out[x] = std::uint8_t((palette[row[x]] >> 8) & 0xFF);
-    } else {
-      const int bytes = image.GetBytesPerPixel();
-      for (int x = 0; x < w; ++x) out[x] = row[std::size_t(x) * bytes + 1];
-    }
-  }
-  return true;
-}
-
 // Six blocks, three across and two down, numbered 1..6.
 std::vector<std::uint8_t> DemoBlocks(int width, int height) {
   std::vector<std::uint8_t> blocks(std::size_t(width) * std::size_t(height));
@@ -220,6 +223,27 @@ std::vector<std::uint8_t> DemoMask(int width, int height) {
       if (u * u + v * v <= 1.0) mask[std::size_t(y) * width + x] = 0;
     }
   return mask;
+}
+
+// Thresholds of the search for each kind of demo, chosen so that the demo shows
+// its features and not the texture between them: on the Landsat scene these keep
+// about a third of the cells (the default 20 / 1 stripes nearly every cell); the
+// elevation models have curvatures of only a few levels over the stripe window.
+void SetDemoThresholds(DemoKind kind, CalcParameters& params) {
+  switch (kind) {
+    case DemoKind::Grey:
+      params.TR_Linear = 60;
+      params.TR_Contrast = 4;
+      break;
+    case DemoKind::Elevation:
+      params.TR_Linear = 30;
+      params.TR_Contrast = 1;
+      break;
+    case DemoKind::Scheme:
+      params.TR_Linear = 40;
+      params.TR_Contrast = 3;
+      break;
+  }
 }
 
 bool ParseSize(const std::string& text, int& width, int& height) {
@@ -294,23 +318,25 @@ std::string ParseDemoArguments(const std::vector<std::string>& arguments, DemoGe
 }
 
 std::vector<std::uint8_t> SyntheticGreyScene(int width, int height, std::uint32_t seed) {
-  const auto families = RidgeFamilies(width, height, seed);
-  std::vector<std::uint8_t> levels(std::size_t(width) * std::size_t(height));
+  // Bright and dark lines of 40..80 grey levels on a gentle background with a
+  // little noise.
+  std::vector<float> values(std::size_t(width) * std::size_t(height));
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const double level = 128.0 + 100.0 * Terrain(families, x, y) + 10.0 * std::sin(x * 0.013 + y * 0.007);
-      levels[std::size_t(y) * width + x] = std::uint8_t(std::clamp(int(level), 0, 255));
-    }
+    for (int x = 0; x < width; ++x) values[std::size_t(y) * width + x] = float(128.0 + 25.0 * Background(x, y));
+  AddFeatures(LinearFeatures(width, height, seed, 1.5, 3.0, 40.0, 80.0, 0.5), width, height, values);
+  CDemoRandom noise(seed ^ 0x9E3779B9u);
+  std::vector<std::uint8_t> levels(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i)
+    levels[i] = std::uint8_t(std::clamp(int(std::lround(values[i] + noise.Between(-6.0, 6.0))), 0, 255));
   return levels;
 }
 
 std::vector<float> SyntheticHeights(int width, int height, std::uint32_t seed) {
-  const auto families = RidgeFamilies(width, height, seed);
+  // Valleys (and a few ridges) 20..40 m deep on rolling ground, heights in metres.
   std::vector<float> heights(std::size_t(width) * std::size_t(height));
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      heights[std::size_t(y) * width + x] =
-          float(1000.0 + 40.0 * Terrain(families, x, y) + 0.05 * (x + y) + 20.0 * std::sin(x * 0.01) * std::cos(y * 0.008));
+    for (int x = 0; x < width; ++x) heights[std::size_t(y) * width + x] = float(1000.0 + 30.0 * Background(x, y));
+  AddFeatures(LinearFeatures(width, height, seed, 3.0, 5.0, 20.0, 40.0, 0.75), width, height, heights);
   return heights;
 }
 
@@ -342,253 +368,7 @@ std::vector<std::uint8_t> SyntheticScheme(int width, int height, std::uint32_t s
   return scheme;
 }
 
-std::vector<std::uint8_t> ComputeDemoStripes(const std::uint8_t* levels, std::size_t stride, int width, int height,
-                                             double rate, std::uint32_t gridWidth, std::uint32_t gridHeight,
-                                             std::vector<std::uint8_t>* directions) {
-  std::vector<std::uint8_t> codes;
-  const std::uint64_t cells = std::uint64_t(gridWidth) * gridHeight;
-  if (!TryResize(codes, cells)) return {};
-  if (directions && !TryResize(*directions, cells)) return {};
-  if (width < 1 || height < 1 || cells == 0) return codes;
-  const int radius = std::max(2, int(std::lround(rate)));
-  // Gradient products of one image row, y up on screen.
-  auto products = [&](int y, std::vector<std::int64_t>& xx, std::vector<std::int64_t>& yy,
-                      std::vector<std::int64_t>& xy) {
-    const std::uint8_t* row = levels + std::size_t(y) * stride;
-    const std::uint8_t* above = levels + std::size_t(std::max(0, y - 1)) * stride;
-    const std::uint8_t* below = levels + std::size_t(std::min(height - 1, y + 1)) * stride;
-    for (int x = 0; x < width; ++x) {
-      const int gx = int(row[std::min(width - 1, x + 1)]) - int(row[std::max(0, x - 1)]);
-      const int gy = int(above[x]) - int(below[x]);
-      xx[x] = gx * gx;
-      yy[x] = gy * gy;
-      xy[x] = gx * gy;
-    }
-  };
-  // Column sums over the rows within `radius` of the current one.
-  std::vector<std::int64_t> sumXX(width), sumYY(width), sumXY(width), pXX(width), pYY(width), pXY(width);
-  std::vector<std::int64_t> prefixXX(width + 1), prefixYY(width + 1), prefixXY(width + 1);
-  auto addRow = [&](int y, int sign) {
-    if (y < 0 || y >= height) return;
-    products(y, pXX, pYY, pXY);
-    for (int x = 0; x < width; ++x) {
-      sumXX[x] += sign * pXX[x];
-      sumYY[x] += sign * pYY[x];
-      sumXY[x] += sign * pXY[x];
-    }
-  };
-  for (int y = 0; y < radius && y < height; ++y) addRow(y, 1);
-  std::uint32_t nextGridRow = 0;
-  for (int y = 0; y < height && nextGridRow < gridHeight; ++y) {
-    addRow(y + radius, 1);
-    addRow(y - radius - 1, -1);
-    if (CellCentre(nextGridRow, rate, height) != y) continue;
-    for (int x = 0; x < width; ++x) {
-      prefixXX[x + 1] = prefixXX[x] + sumXX[x];
-      prefixYY[x + 1] = prefixYY[x] + sumYY[x];
-      prefixXY[x + 1] = prefixXY[x] + sumXY[x];
-    }
-    const int rows = std::min(height - 1, y + radius) - std::max(0, y - radius) + 1;
-    // Every grid row whose centre falls on this image row (rates below 1 are refused
-    // elsewhere, but the loop stays safe).
-    while (nextGridRow < gridHeight && CellCentre(nextGridRow, rate, height) == y) {
-      std::uint8_t* out = codes.data() + std::size_t(nextGridRow) * gridWidth;
-      std::uint8_t* direction = directions ? directions->data() + std::size_t(nextGridRow) * gridWidth : nullptr;
-      for (std::uint32_t gx = 0; gx < gridWidth; ++gx) {
-        const int cx = CellCentre(gx, rate, width);
-        const int x0 = std::max(0, cx - radius), x1 = std::min(width - 1, cx + radius);
-        const double jxx = double(prefixXX[x1 + 1] - prefixXX[x0]);
-        const double jyy = double(prefixYY[x1 + 1] - prefixYY[x0]);
-        const double jxy = double(prefixXY[x1 + 1] - prefixXY[x0]);
-        const double trace = jxx + jyy;
-        const double pixels = double(rows) * (x1 - x0 + 1);
-        std::uint8_t code = 0;
-        double degrees = 0;
-        if (trace > kMinimumEnergy * pixels) {
-          const double anisotropy = std::sqrt((jxx - jyy) * (jxx - jyy) + 4 * jxy * jxy);
-          // The gradient's main direction; the feature runs across it.
-          degrees = 0.5 * std::atan2(2 * jxy, jxx - jyy) * 180.0 / kPi + 90.0;
-          if (degrees >= 180.0) degrees -= 180.0;
-          if (degrees < 0.0) degrees += 180.0;
-          if (anisotropy / trace >= kMinimumCoherence) code = StripeCodeOfDirection(degrees);
-        }
-        out[gx] = code;
-        if (direction) direction[gx] = std::uint8_t(std::min(179, int(degrees)));
-      }
-      ++nextGridRow;
-    }
-  }
-  return codes;
-}
-
-std::vector<std::uint16_t> CountWindowRoses(const std::vector<std::uint8_t>& classes, std::uint32_t gridWidth,
-                                            std::uint32_t gridHeight, double diameter) {
-  const std::uint64_t nx = (std::uint64_t(gridWidth) + 7) / 8 + 1, ny = (std::uint64_t(gridHeight) + 7) / 8 + 1;
-  std::vector<std::uint16_t> roses;
-  if (!TryResize(roses, nx * ny * 8)) return {};
-  const std::uint64_t held = std::min<std::uint64_t>(classes.size(), std::uint64_t(gridWidth) * gridHeight);
-  const double r = std::max(0.0, diameter / 2);
-  const int reach = int(r);
-  // Counts of each class up to a column, interleaved by class, for the grid rows
-  // within reach of the current rose row: each row's prefix is made once and kept
-  // while later rose rows still reach it.
-  const std::size_t ringRows = std::size_t(2 * reach + 1);
-  const std::size_t rowValues = (std::size_t(gridWidth) + 1) * 8;
-  std::vector<std::uint32_t> ring;
-  std::vector<std::int64_t> ringRow(ringRows, -1);
-  if (!TryResize(ring, std::uint64_t(ringRows) * rowValues)) return {};
-  auto prefixOf = [&](std::int64_t y) -> const std::uint32_t* {
-    const std::size_t slot = std::size_t(y) % ringRows;
-    std::uint32_t* prefix = ring.data() + slot * rowValues;
-    if (ringRow[slot] == y) return prefix;
-    ringRow[slot] = y;
-    std::fill(prefix, prefix + 8, 0);
-    for (std::uint32_t x = 0; x < gridWidth; ++x) {
-      const std::uint64_t cell = std::uint64_t(y) * gridWidth + x;
-      const int k = cell < held ? classes[cell] : 0;
-      std::copy_n(prefix + std::size_t(x) * 8, 8, prefix + std::size_t(x + 1) * 8);
-      if (k >= 1 && k <= 8) ++prefix[std::size_t(x + 1) * 8 + std::size_t(k - 1)];
-    }
-    return prefix;
-  };
-  std::vector<std::uint32_t> counts(std::size_t(nx) * 8);
-  for (std::uint64_t rr = 0; rr < ny; ++rr) {
-    std::fill(counts.begin(), counts.end(), 0);
-    const std::int64_t cy = std::int64_t(rr) * 8;
-    for (int dy = -reach; dy <= reach; ++dy) {
-      const std::int64_t y = cy + dy;
-      if (y < 0 || y >= std::int64_t(gridHeight)) continue;
-      const std::uint32_t* prefix = prefixOf(y);
-      const int half = int(std::sqrt(std::max(0.0, r * r - double(dy) * dy)));
-      for (std::uint64_t c = 0; c < nx; ++c) {
-        const std::int64_t x0 = std::max<std::int64_t>(0, std::int64_t(c) * 8 - half);
-        const std::int64_t x1 = std::min<std::int64_t>(std::int64_t(gridWidth) - 1, std::int64_t(c) * 8 + half);
-        if (x1 < x0) continue;
-        for (int k = 0; k < 8; ++k)
-          counts[c * 8 + k] += prefix[std::size_t(x1 + 1) * 8 + k] - prefix[std::size_t(x0) * 8 + k];
-      }
-    }
-    for (std::uint64_t i = 0; i < nx * 8; ++i)
-      roses[rr * nx * 8 + i] = std::uint16_t(std::min<std::uint32_t>(counts[i], 65535));
-  }
-  return roses;
-}
-
-std::vector<BlockRose> CountBlockRoses(const std::vector<std::uint8_t>& classes, std::uint32_t gridWidth,
-                                       std::uint32_t gridHeight, double rate, const std::uint8_t* blocks,
-                                       std::size_t stride, int width, int height) {
-  std::array<std::array<std::int64_t, 8>, 256> counts{};
-  std::array<std::int64_t, 256> pixels{}, sumX{}, sumY{};
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const int b = blocks[std::size_t(y) * stride + x];
-      ++pixels[b];
-      sumX[b] += x;
-      sumY[b] += y;
-    }
-  const std::uint64_t held = std::min<std::uint64_t>(classes.size(), std::uint64_t(gridWidth) * gridHeight);
-  for (std::uint32_t gy = 0; gy < gridHeight && height > 0; ++gy)
-    for (std::uint32_t gx = 0; gx < gridWidth && width > 0; ++gx) {
-      const std::uint64_t cell = std::uint64_t(gy) * gridWidth + gx;
-      const int k = cell < held ? classes[cell] : 0;
-      if (k < 1 || k > 8) continue;
-      const int b = blocks[std::size_t(CellCentre(gy, rate, height)) * stride + std::size_t(CellCentre(gx, rate, width))];
-      ++counts[b][k - 1];
-    }
-  std::vector<BlockRose> roses;
-  for (int b = 1; b < 255; ++b) {
-    if (pixels[b] == 0) continue;
-    BlockRose rose;
-    rose.header = {b, std::int32_t(sumX[b] / pixels[b]), std::int32_t(sumY[b] / pixels[b])};
-    for (int k = 0; k < 8; ++k) rose.sectors[k] = std::int32_t(std::min<std::int64_t>(counts[b][k], INT32_MAX));
-    roses.push_back(rose);
-  }
-  return roses;
-}
-
-std::vector<LineamentRecord> TraceDemoLineaments(const std::uint8_t* levels, std::size_t stride, int width,
-                                                 int height, double rate, std::uint32_t gridWidth,
-                                                 std::uint32_t gridHeight, const std::vector<std::uint8_t>& codes,
-                                                 const std::vector<std::uint8_t>& directions, int minimumCells) {
-  const std::uint64_t cells = std::uint64_t(gridWidth) * gridHeight;
-  if (cells == 0 || width < 1 || height < 1 || codes.size() < cells || directions.size() < cells) return {};
-  // Lineament records address cells with 16-bit rows and columns.
-  if (gridWidth > 65535 || gridHeight > 65535) return {};
-  auto level = [&](std::int64_t gx, std::int64_t gy) {
-    gx = std::clamp<std::int64_t>(gx, 0, gridWidth - 1);
-    gy = std::clamp<std::int64_t>(gy, 0, gridHeight - 1);
-    return int(levels[std::size_t(CellCentre(std::uint32_t(gy), rate, height)) * stride +
-                      std::size_t(CellCentre(std::uint32_t(gx), rate, width))]);
-  };
-  std::vector<std::uint32_t> parent;
-  if (!TryResize(parent, cells)) return {};
-  constexpr std::uint32_t kNone = 0xFFFFFFFF;
-  for (std::uint64_t gy = 0; gy < gridHeight; ++gy)
-    for (std::uint64_t gx = 0; gx < gridWidth; ++gx) {
-      const std::uint64_t cell = gy * gridWidth + gx;
-      parent[cell] = kNone;
-      if (codes[cell] == 0) continue;
-      // One cell across the direction, on each side (y up on screen).
-      const double a = directions[cell] * kPi / 180.0;
-      const int nx = int(std::lround(-std::sin(a))), ny = int(std::lround(-std::cos(a)));
-      const int here = level(std::int64_t(gx), std::int64_t(gy));
-      const int side1 = level(std::int64_t(gx) + nx, std::int64_t(gy) + ny);
-      const int side2 = level(std::int64_t(gx) - nx, std::int64_t(gy) - ny);
-      if ((here > side1 && here > side2) || (here < side1 && here < side2)) parent[cell] = std::uint32_t(cell);
-    }
-  auto find = [&](std::uint32_t c) {
-    while (parent[c] != c) {
-      parent[c] = parent[parent[c]];
-      c = parent[c];
-    }
-    return c;
-  };
-  auto similar = [&](std::uint64_t a, std::uint64_t b) {
-    const int d = std::abs(int(directions[a]) - int(directions[b]));
-    return std::min(d, 180 - d) <= kLineamentDirectionTolerance;
-  };
-  for (std::uint64_t gy = 0; gy < gridHeight; ++gy)
-    for (std::uint64_t gx = 0; gx < gridWidth; ++gx) {
-      const std::uint64_t cell = gy * gridWidth + gx;
-      if (parent[cell] == kNone) continue;
-      // The neighbours already visited: left, and the three above.
-      const std::int64_t offsets[4][2] = {{-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
-      for (const auto& o : offsets) {
-        const std::int64_t x = std::int64_t(gx) + o[0], y = std::int64_t(gy) + o[1];
-        if (x < 0 || y < 0 || x >= std::int64_t(gridWidth)) continue;
-        const std::uint64_t other = std::uint64_t(y) * gridWidth + std::uint64_t(x);
-        if (parent[other] == kNone || !similar(cell, other)) continue;
-        const std::uint32_t ra = find(std::uint32_t(cell)), rb = find(std::uint32_t(other));
-        if (ra != rb) parent[std::max(ra, rb)] = std::min(ra, rb);
-      }
-    }
-  std::vector<std::uint32_t> size;
-  if (!TryResize(size, cells)) return {};
-  for (std::uint64_t c = 0; c < cells; ++c)
-    if (parent[c] != kNone) ++size[find(std::uint32_t(c))];
-  // Group numbers in the order of each chain's first cell.
-  std::vector<std::int32_t> group;
-  if (!TryResize(group, cells)) return {};
-  std::int32_t groups = 0;
-  std::vector<LineamentRecord> records;
-  for (std::uint64_t c = 0; c < cells; ++c) {
-    if (parent[c] == kNone) continue;
-    const std::uint32_t root = find(std::uint32_t(c));
-    if (size[root] < std::uint32_t(std::max(1, minimumCells))) continue;
-    if (group[root] == 0) group[root] = 1 + groups++ % 32767;
-    LineamentRecord record;
-    PutLE16(record.bytes.data() + 0, std::uint16_t(c / gridWidth));
-    PutLE16(record.bytes.data() + 2, std::uint16_t(c % gridWidth));
-    record.bytes[4] = directions[c];
-    PutLE16(record.bytes.data() + 6, std::uint16_t(std::min<std::uint32_t>(size[root], 65535)));
-    PutLE16(record.bytes.data() + 8, std::uint16_t(group[root]));
-    records.push_back(record);
-  }
-  return records;
-}
-
 int GenerateDemoProject(CAppHost& host, const DemoGeneratorOptions& options) {
-  const std::string folder = FolderPart(options.outPath);
   const std::string stem = WithoutExtension(options.outPath);
   const int imageType = options.kind == DemoKind::Grey ? 1 : options.kind == DemoKind::Scheme ? 2 : 3;
   std::string basePath;
@@ -643,45 +423,28 @@ int GenerateDemoProject(CAppHost& host, const DemoGeneratorOptions& options) {
   if (!base) return Fail(host, kErrorNoData);
   width = base->Image().GetWidth();
   height = base->Image().GetHeight();
-  CResults& results = workspace.results;
-  workspace.params.Rate = options.rate;
-  workspace.params.rose_wind = std::max<std::int32_t>(8, std::min<std::int64_t>(options.roseWindow,
-                                                          std::max<std::int64_t>(8, MaxRoseWindow(width, height))));
-  workspace.params.rose_wind = RoundRoseWindow(workspace.params.rose_wind);
-  results.SetGridFromRate(options.rate);
-  if (results.gridWidth < 1 || results.gridHeight < 1) return Fail(host, kErrorNoData);
+  CalcParameters& params = workspace.params;
+  params.Rate = options.rate;
+  params.rose_wind = std::max<std::int32_t>(8, std::min<std::int64_t>(options.roseWindow,
+                                                std::max<std::int64_t>(8, MaxRoseWindow(width, height))));
+  params.rose_wind = RoundRoseWindow(params.rose_wind);
+  SetDemoThresholds(options.kind, params);
 
-  std::vector<std::uint8_t> levels;
-  if (!LayerLevels(base->Image(), levels)) return Fail(host, kErrorOutOfMemory);
-  std::vector<std::uint8_t> directions;
-  results.stripeCodes = ComputeDemoStripes(levels.data(), std::size_t(width), width, height, options.rate,
-                                           results.gridWidth, results.gridHeight, &directions);
-  if (results.stripeCodes.size() != results.GridCellCount()) return Fail(host, kErrorOutOfMemory);
-  results.DeriveStripeClasses();
-  results.hasStripes = true;
-  results.hasGlobalRose = results.ComputeGlobalRose() == 0;
-  results.windowRoses = CountWindowRoses(results.stripeClasses, results.gridWidth, results.gridHeight,
-                                         workspace.params.rose_wind / options.rate);
-  results.hasWindowRoses = !results.windowRoses.empty();
-  results.lineaments = TraceDemoLineaments(levels.data(), std::size_t(width), width, height, options.rate,
-                                           results.gridWidth, results.gridHeight, results.stripeCodes, directions);
-  results.hasLineaments = !results.lineaments.empty();
-  results.sourcePath = basePath;
-
-  const std::vector<std::uint8_t> blocks = DemoBlocks(width, height);
   const std::string blocksPath = stem + "_blocks.bmp";
-  if (!SaveLevels(blocks, width, height, blocksPath, kImageFormatBmp)) return Fail(host, kErrorCannotWrite);
+  if (!SaveLevels(DemoBlocks(width, height), width, height, blocksPath, kImageFormatBmp))
+    return Fail(host, kErrorCannotWrite);
   workspace.LoadBlocksImage(blocksPath, 1);
-  results.blockRoses = CountBlockRoses(results.stripeClasses, results.gridWidth, results.gridHeight, options.rate,
-                                       blocks.data(), std::size_t(width), width, height);
-  results.hasBlockRoses = !results.blockRoses.empty() && !workspace.blocksImagePath.empty();
   const std::string maskPath = stem + "_mask.bmp";
   if (!SaveLevels(DemoMask(width, height), width, height, maskPath, kImageFormatBmp))
     return Fail(host, kErrorCannotWrite);
   workspace.LoadMaskImage(maskPath);
 
+  // The results come from the program's own search, as "Расчет" makes them.
+  AnalysisRequest request;
+  request.stripes = request.blockRoses = request.windowRoses = request.lineaments = true;
+  if (int code = CalculateResults(workspace, request)) return code;
+
   if (int code = workspace.SaveProject(options.outPath)) return Fail(host, code);
-  (void)folder;
   return 0;
 }
 

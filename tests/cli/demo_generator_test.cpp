@@ -1,134 +1,20 @@
-// The demo-project maker: its stand-in analysis on hand-made rasters, and the
-// projects it writes as the program reads them back.
+// The demo-project maker: the projects it writes as the program reads them back,
+// with results that are those of the program's own search.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
+#include <cstdlib>
 
 #include "base/binary_io.h"
 #include "cli/cli_host.h"
 #include "demo_generator.h"
+#include "project/calculation.h"
 #include "project/workspace.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
 
 namespace linea {
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-// Straight ridges running at `degrees` (counter-clockwise from +x, y up).
-std::vector<std::uint8_t> Ridges(int width, int height, double degrees, double spacing) {
-  std::vector<std::uint8_t> levels(std::size_t(width) * height);
-  const double a = degrees * kPi / 180.0;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const double across = -x * std::sin(a) - y * std::cos(a);  // y up on screen
-      levels[std::size_t(y) * width + x] = std::uint8_t(128 + 100 * std::sin(2 * kPi * across / spacing));
-    }
-  return levels;
-}
-
-int MostCommonCode(const std::vector<std::uint8_t>& codes) {
-  std::map<int, int> counts;
-  for (std::uint8_t c : codes)
-    if (c != 0) ++counts[c];
-  int best = 0, bestCount = 0;
-  for (auto [code, count] : counts)
-    if (count > bestCount) best = code, bestCount = count;
-  return best;
-}
-
-TEST(DemoStripes, RidgesGiveTheCodeOfTheirDirection) {
-  // Code c covers [(c - 1) * 11.25, c * 11.25) degrees; directions in the middle of a code.
-  for (const auto& [degrees, code] : {std::pair{5.0, 1}, {30.0, 3}, {50.0, 5}, {95.0, 9}, {140.0, 13}, {174.0, 16}}) {
-    const auto levels = Ridges(96, 80, degrees, 12.0);
-    const auto codes = ComputeDemoStripes(levels.data(), 96, 96, 80, 1.0, 96, 80);
-    ASSERT_EQ(codes.size(), 96u * 80u);
-    EXPECT_EQ(MostCommonCode(codes), code) << degrees;
-    const auto found = std::count_if(codes.begin(), codes.end(), [](std::uint8_t c) { return c != 0; });
-    EXPECT_GT(found, 96 * 80 / 2) << degrees;
-  }
-}
-
-TEST(DemoStripes, FlatImageHasNoStripesAndCoarseGridsSampleCellCentres) {
-  const std::vector<std::uint8_t> flat(64 * 48, 77);
-  const auto none = ComputeDemoStripes(flat.data(), 64, 64, 48, 1.0, 64, 48);
-  EXPECT_TRUE(std::all_of(none.begin(), none.end(), [](std::uint8_t c) { return c == 0; }));
-
-  // Rate 2.5: 160 x 120 pixels give a 64 x 48 grid, still the ridges' direction.
-  const auto levels = Ridges(160, 120, 95.0, 14.0);
-  std::vector<std::uint8_t> directions;
-  const auto codes = ComputeDemoStripes(levels.data(), 160, 160, 120, 2.5, 64, 48, &directions);
-  ASSERT_EQ(codes.size(), 64u * 48u);
-  ASSERT_EQ(directions.size(), codes.size());
-  EXPECT_EQ(MostCommonCode(codes), 9);
-  const std::size_t middle = 24 * 64 + 32;
-  EXPECT_NEAR(directions[middle], 95, 3);
-}
-
-TEST(DemoWindowRoses, DiscCountsOnTheRoseGrid) {
-  // 20 x 12 cells all of class 3: roses ceil(20/8)+1 = 4 by ceil(12/8)+1 = 3.
-  const std::vector<std::uint8_t> classes(20 * 12, 3);
-  const auto roses = CountWindowRoses(classes, 20, 12, 4.0);
-  ASSERT_EQ(roses.size(), 4u * 3u * 8u);
-  // A disc of radius 2 holds 13 cells; at the corner (0, 0) only 6 of them are inside.
-  auto rose = [&](int c, int r) { return &roses[std::size_t(r * 4 + c) * 8]; };
-  EXPECT_EQ(rose(1, 1)[2], 13);
-  EXPECT_EQ(rose(0, 0)[2], 6);
-  for (int k = 0; k < 8; ++k) {
-    if (k != 2) {
-      EXPECT_EQ(rose(1, 1)[k], 0);
-    }
-  }
-  // Rose (3, 2) is centred at cell (24, 16), beyond the grid: nothing to count.
-  EXPECT_EQ(rose(3, 2)[2], 0);
-}
-
-TEST(DemoWindowRoses, ClassesShorterThanTheGridCountAsEmpty) {
-  const std::vector<std::uint8_t> classes(10, 5);  // the grid says 16 x 16
-  const auto roses = CountWindowRoses(classes, 16, 16, 8.0);
-  ASSERT_EQ(roses.size(), 3u * 3u * 8u);
-  EXPECT_EQ(roses[4], 5);  // rose (0, 0): cells 0..4 of row 0 are within reach and held
-  EXPECT_EQ(roses[8 + 4], 6);  // rose (1, 0): cells 4..9 of row 0 held, 10..12 not
-}
-
-TEST(DemoBlockRoses, HeaderIsNumberAndCentreAndCountsAreTheBlocksClasses) {
-  // Two blocks side by side in an 8 x 4 image; every cell class 1 left, class 6 right.
-  std::vector<std::uint8_t> blocks(8 * 4), classes(8 * 4);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 8; ++x) {
-      blocks[y * 8 + x] = x < 4 ? 1 : 2;
-      classes[y * 8 + x] = x < 4 ? 1 : 6;
-    }
-  const auto roses = CountBlockRoses(classes, 8, 4, 1.0, blocks.data(), 8, 8, 4);
-  ASSERT_EQ(roses.size(), 2u);
-  EXPECT_EQ(roses[0].header, (std::array<std::int32_t, 3>{1, 1, 1}));
-  EXPECT_EQ(roses[1].header, (std::array<std::int32_t, 3>{2, 5, 1}));
-  EXPECT_EQ(roses[0].sectors[0], 16);
-  EXPECT_EQ(roses[1].sectors[5], 16);
-  EXPECT_EQ(roses[1].sectors[0], 0);
-}
-
-TEST(DemoLineaments, ARidgeLineIsOneChainOfItsCells) {
-  // One bright horizontal line on row 10 of a dark 40 x 21 image.
-  std::vector<std::uint8_t> levels(40 * 21, 20);
-  for (int x = 0; x < 40; ++x) levels[10 * 40 + x] = 200;
-  std::vector<std::uint8_t> codes(40 * 21, 0), directions(40 * 21, 0);
-  for (int x = 5; x < 35; ++x) codes[10 * 40 + x] = 1;
-  const auto records = TraceDemoLineaments(levels.data(), 40, 40, 21, 1.0, 40, 21, codes, directions);
-  ASSERT_EQ(records.size(), 30u);
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    EXPECT_EQ(GetLE16(records[i].bytes.data()), 10);                  // row
-    EXPECT_EQ(GetLE16(records[i].bytes.data() + 2), 5 + int(i));      // column
-    EXPECT_EQ(records[i].Direction(), 0);
-    EXPECT_EQ(records[i].Length(), 30);                                // the chain's cells
-    EXPECT_EQ(GetLE16s(records[i].bytes.data() + 8), 1);              // group number
-  }
-  // Too short a chain is dropped; geometry beyond the arrays gives nothing.
-  EXPECT_TRUE(TraceDemoLineaments(levels.data(), 40, 40, 21, 1.0, 40, 21, codes, directions, 31).empty());
-  EXPECT_TRUE(TraceDemoLineaments(levels.data(), 40, 40, 21, 1.0, 40, 22, codes, directions).empty());
-}
 
 TEST(DemoArguments, RequiredOptionsAndRanges) {
   DemoGeneratorOptions options;
@@ -189,13 +75,94 @@ TEST(DemoProject, ReopensWithAllFiveResultsInTheirGeometry) {
   for (std::uint8_t c : r.stripeCodes) cellsWithStripes += c != 0;
   for (std::int32_t v : r.globalRose) roseTotal += v;
   EXPECT_EQ(roseTotal, cellsWithStripes);
-  // Every lineament cell lies in the grid and carries a stripe.
+  // Every lineament cell lies in the grid; lineaments bridge short gaps, so most
+  // but not all of their cells carry a stripe.
+  std::size_t onStripes = 0;
+  ASSERT_FALSE(r.lineaments.empty());
   for (const LineamentRecord& l : r.lineaments) {
     const int row = GetLE16(l.bytes.data()), column = GetLE16(l.bytes.data() + 2);
     ASSERT_LT(row, 399);
     ASSERT_LT(column, 400);
-    EXPECT_NE(r.stripeCodes[std::size_t(row) * 400 + column], 0);
+    onStripes += r.stripeCodes[std::size_t(row) * 400 + column] != 0;
   }
+  EXPECT_GE(onStripes * 4, r.lineaments.size() * 3);
+}
+
+TEST(DemoProject, ResultsAreThoseThatCalculationGivesOnTheSameProject) {
+  // Every kind: the reopened demo, computed again with all four switches, gives
+  // the same results byte for byte, so the demo shows what the program finds.
+  CTempFolder folder;
+  CTestHost host;
+  for (DemoKind kind : {DemoKind::Grey, DemoKind::Elevation, DemoKind::Scheme}) {
+    const std::string out = folder.File("k" + std::to_string(int(kind)) + ".orw");
+    ASSERT_EQ(GenerateDemoProject(host, Synthetic(kind, 300, 220, out, 1.5, 3)), 0);
+    CWorkspace demo(host), again(host);
+    ASSERT_TRUE(demo.LoadProject(out));
+    ASSERT_TRUE(again.LoadProject(out));
+    const CResults& r = demo.results;
+    ASSERT_TRUE(r.hasStripes && r.hasWindowRoses && r.hasBlockRoses && r.hasLineaments) << int(kind);
+    again.results.hasStripes = false;
+    again.results.stripeCodes.assign(again.results.stripeCodes.size(), 0);
+    AnalysisRequest all;
+    all.stripes = all.blockRoses = all.windowRoses = all.lineaments = true;
+    ASSERT_EQ(CalculateResults(again, all), 0);
+    EXPECT_EQ(again.results.stripeCodes, r.stripeCodes) << int(kind);
+    EXPECT_EQ(again.results.windowRoses, r.windowRoses) << int(kind);
+    ASSERT_EQ(again.results.blockRoses.size(), r.blockRoses.size()) << int(kind);
+    for (std::size_t i = 0; i < r.blockRoses.size(); ++i) {
+      EXPECT_EQ(again.results.blockRoses[i].header, r.blockRoses[i].header);
+      EXPECT_EQ(again.results.blockRoses[i].sectors, r.blockRoses[i].sectors);
+    }
+    ASSERT_EQ(again.results.lineaments.size(), r.lineaments.size()) << int(kind);
+    for (std::size_t i = 0; i < r.lineaments.size(); ++i)
+      ASSERT_EQ(again.results.lineaments[i].bytes, r.lineaments[i].bytes) << int(kind) << " record " << i;
+  }
+}
+
+TEST(DemoProject, StripesAndLineamentsLieOnTheSceneFeatures) {
+  // The scheme's drawn lines are its only features: the stripes cover a small
+  // part of the sheet and every lineament cell lies on or beside a drawn line.
+  CTempFolder folder;
+  CTestHost host;
+  ASSERT_EQ(GenerateDemoProject(host, Synthetic(DemoKind::Scheme, 400, 300, folder.File("s.orw"), 1.0, 7)), 0);
+  const std::vector<std::uint8_t> sheet = SyntheticScheme(400, 300, 7);
+  CWorkspace workspace(host);
+  ASSERT_TRUE(workspace.LoadProject(folder.File("s.orw")));
+  const CResults& r = workspace.results;
+  const auto striped = std::count_if(r.stripeCodes.begin(), r.stripeCodes.end(), [](std::uint8_t c) { return c; });
+  EXPECT_GT(striped, 400 * 300 / 50);
+  EXPECT_LT(striped, 400 * 300 / 3);
+  ASSERT_GE(r.lineaments.size(), 100u);
+  // Distance in pixels (chessboard) from a cell to the nearest drawn pixel, up to 9.
+  auto distanceToLine = [&](int column, int row) {
+    int best = 9;
+    for (int dy = -8; dy <= 8; ++dy)
+      for (int dx = -8; dx <= 8; ++dx) {
+        const int x = column + dx, y = row + dy;
+        if (x >= 0 && y >= 0 && x < 400 && y < 300 && sheet[std::size_t(y) * 400 + x] == 0)
+          best = std::min(best, std::max(std::abs(dx), std::abs(dy)));
+      }
+    return best;
+  };
+  // Within the stripe window and the lineament band of a line, and mostly on it.
+  std::size_t onTheLine = 0;
+  for (const LineamentRecord& l : r.lineaments) {
+    const int distance = distanceToLine(GetLE16(l.bytes.data() + 2), GetLE16(l.bytes.data()));
+    ASSERT_LE(distance, 8) << GetLE16(l.bytes.data() + 2) << "," << GetLE16(l.bytes.data());
+    onTheLine += distance <= 3;
+  }
+  EXPECT_GE(onTheLine * 10, r.lineaments.size() * 9);
+
+  // The synthetic greyscale scene: stripes on its lines, not on the gentle
+  // background and its noise.
+  ASSERT_EQ(GenerateDemoProject(host, Synthetic(DemoKind::Grey, 400, 300, folder.File("g.orw"), 1.0, 7)), 0);
+  CWorkspace grey(host);
+  ASSERT_TRUE(grey.LoadProject(folder.File("g.orw")));
+  const auto& codes = grey.results.stripeCodes;
+  const auto greyStriped = std::count_if(codes.begin(), codes.end(), [](std::uint8_t c) { return c; });
+  EXPECT_GT(greyStriped, 400 * 300 / 50);
+  EXPECT_LT(greyStriped, 400 * 300 / 3);
+  EXPECT_FALSE(grey.results.lineaments.empty());
 }
 
 TEST(DemoProject, SameSeedSameFilesOtherSeedOtherScene) {

@@ -68,7 +68,7 @@ class DemoGolden : public ::testing::Test {
     if (!available_) return;
     const std::string d = folder_->Path();
     const std::vector<std::vector<std::string>> demos = {
-        {"--kind", "grey", "--base", kData + "nat1.tif", "--out", d + "grey.orw"},
+        {"--kind", "grey", "--base", kData + "nat1.tif", "--rate", "2", "--out", d + "grey.orw"},
         {"--kind", "dtm", "--base", kData + "elevation.raw", "--size", "382x422", "--extent", "183557", "195017",
          "8246277", "8258937", "--out", d + "dtm.orw"},
         {"--kind", "scheme", "--size", "1024x768", "--seed", "7", "--out", d + "scheme.orw"}};
@@ -108,7 +108,7 @@ TEST_F(DemoGolden, ComposedPixelsAndDescriptionsOfTheThreeDemos) {
       {"grey",
        {{"opened", {}},
         {"stripes-roses", {"--stripes", "--global-rose", "--block-roses"}},
-        {"density-band", {"--map", "density", "--band", "6000", "9000", "--hide", "Блоки", "--hide", "Маска"}},
+        {"density-band", {"--map", "density", "--band", "800", "1400", "--hide", "Блоки", "--hide", "Маска"}},
         {"elongation-vectors", {"--map", "v", "--vector-step", "4", "--hide", "Блоки", "--hide", "Маска"}},
         {"lineaments", {"--lineaments", "--threshold", "10", "--hide", "Блоки", "--hide", "Маска"}},
         {"zoomed", {"--stripes", "--zoom", "0.5"}}}},
@@ -116,7 +116,7 @@ TEST_F(DemoGolden, ComposedPixelsAndDescriptionsOfTheThreeDemos) {
        {{"opened", {}},
         {"highlight-stripes", {"--highlight", "--stripes", "--hide", "Блоки", "--hide", "Маска"}},
         {"main-direction-isolines", {"--map", "w", "--isolines", "--hide", "Блоки", "--hide", "Маска"}},
-        {"lineament-rose", {"--lineaments", "--rose", "--beams", "90", "--window", "9"}}}},
+        {"lineament-rose", {"--lineaments", "--threshold", "10", "--rose", "--beams", "90", "--window", "9"}}}},
       {"scheme",
        {{"opened", {}},
         {"stripes-block-roses", {"--stripes", "--block-roses", "--hide", "Блоки"}},
