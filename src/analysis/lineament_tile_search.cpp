@@ -143,6 +143,89 @@ void CLineamentTileSearch::Collect(const Line& line, double halfBand, double axi
   std::sort(support.begin(), support.end(), [](const Support& a, const Support& b) { return a.t < b.t; });
 }
 
+// The stretch tFrom..tTo of `line` that crosses the tile, widened by `margin`.
+void CLineamentTileSearch::Crossing(const Line& line, double margin, double& tFrom, double& tTo) const {
+  tFrom = -2 * halfDiagonal_;
+  tTo = 2 * halfDiagonal_;
+  for (const auto& [p, d, size] :
+       {std::tuple{line.px, line.dx, double(width_)}, std::tuple{line.py, line.dy, double(height_)}}) {
+    if (std::fabs(d) < 1e-12) continue;
+    double t0 = (-margin - p) / d, t1 = (size + margin - p) / d;
+    if (t0 > t1) std::swap(t0, t1);
+    tFrom = std::max(tFrom, t0);
+    tTo = std::min(tTo, t1);
+  }
+}
+
+void CLineamentTileSearch::Extent(const std::vector<Support>& cells, const Line& axis, double& lo, double& hi) {
+  lo = std::numeric_limits<double>::max();
+  hi = -lo;
+  for (const Support& c : cells) {
+    const double t = (c.x - axis.px) * axis.dx + (c.y - axis.py) * axis.dy;
+    lo = std::min(lo, t);
+    hi = std::max(hi, t);
+  }
+}
+
+// The run support_[start, k) of a candidate line made into a piece: the Hough
+// line is only as exact as its bins, so over a tile it drifts off a feature.
+// The axis is fitted over the whole feature (the stripes beside the run too: a
+// dark line gives stripes on both of its flanks), and the run is taken again
+// along that axis across the tile. Leaves the run in run_, the feature's
+// moments in feature_ and its flanks in flank_; returns the axis and the run's
+// extent along it.
+CLineamentTileSearch::Line CLineamentTileSearch::Refine(const Line& candidate, std::size_t start, std::size_t k,
+                                                        double& lo, double& hi) {
+  const double band = settings_.halfWidth + 0.5, wide = 2 * band + 2;
+  const double fill = 0.5 * (2 * settings_.halfWidth + 1);
+  run_.assign(support_.begin() + std::ptrdiff_t(start), support_.begin() + std::ptrdiff_t(k));
+  Moments run = MomentsOf(run_, 0, run_.size(), -1e300, 1e300);
+  Line axis = AxisOf(run, candidate);
+  Extent(run_, axis, lo, hi);
+  for (int pass = 0; pass < 2; ++pass) {
+    Collect(axis, wide, AxisDegrees(axis), flank_, lo - band - 1, hi + band + 1);
+    const Moments feature = MomentsOf(flank_, 0, flank_.size(), lo - band, hi + band);
+    if (feature.n < run.n) break;
+    const Line next = AxisOf(feature, axis);
+    double from = 0, to = 0;
+    Crossing(next, band + 1, from, to);
+    Collect(next, band + settings_.rhoStep / 2, AxisDegrees(next), refined_, from, to);
+    double oldLo = 0, oldHi = 0;
+    Extent(run_, next, oldLo, oldHi);
+    // The run along the new axis that overlaps the old one most.
+    std::size_t bestFrom = 0, bestTo = 0;
+    double bestOverlap = 0;
+    for (std::size_t b = 0, e = 1; e <= refined_.size(); ++e) {
+      if (e < refined_.size() && refined_[e].t - refined_[e - 1].t <= settings_.largestGap + 1) continue;
+      const double extent = refined_[e - 1].t - refined_[b].t + 1;
+      const double overlap = std::min(oldHi, refined_[e - 1].t) - std::max(oldLo, refined_[b].t);
+      if (overlap > bestOverlap && e - b >= 2 && extent >= settings_.leastLength &&
+          double(e - b) >= fill * extent) {
+        bestOverlap = overlap;
+        bestFrom = b;
+        bestTo = e;
+      }
+      b = e;
+    }
+    if (bestTo == 0) break;
+    run_.assign(refined_.begin() + std::ptrdiff_t(bestFrom), refined_.begin() + std::ptrdiff_t(bestTo));
+    run = MomentsOf(run_, 0, run_.size(), -1e300, 1e300);
+    axis = next;
+    Extent(run_, axis, lo, hi);
+  }
+  // The final fit over the feature along the run, whose flanks are then spent.
+  Collect(axis, wide, AxisDegrees(axis), flank_, lo - band - 1, hi + band + 1);
+  const Moments feature = MomentsOf(flank_, 0, flank_.size(), lo - band, hi + band);
+  feature_ = feature.n >= run.n ? feature : run;
+  const double flankFrom = lo - band, flankTo = hi + band;
+  flank_.erase(std::remove_if(flank_.begin(), flank_.end(),
+                              [&](const Support& c) { return c.t < flankFrom || c.t > flankTo; }),
+               flank_.end());
+  const Line fitted = AxisOf(feature_, axis);
+  Extent(run_, fitted, lo, hi);
+  return fitted;
+}
+
 int CLineamentTileSearch::Search(std::uint32_t x0, std::uint32_t y0, int width, int height,
                                  std::uint32_t tileColumn, std::uint32_t tileRow,
                                  std::vector<LineamentPiece>& pieces) {
@@ -199,16 +282,8 @@ int CLineamentTileSearch::Search(std::uint32_t x0, std::uint32_t y0, int width, 
       // Screen direction of the line and its foot point.
       const Line line{centreX_ + rho * sines_[i], centreY_ + rho * cosines_[i], cosines_[i], -sines_[i]};
       // Only the stretch of the line that crosses the tile (widened by the band).
-      double tFrom = -2 * halfDiagonal_, tTo = 2 * halfDiagonal_;
-      const double margin = band + rhoStep + 1;
-      for (const auto& [p, d, size] :
-           {std::tuple{line.px, line.dx, double(width_)}, std::tuple{line.py, line.dy, double(height_)}}) {
-        if (std::fabs(d) < 1e-12) continue;
-        double t0 = (-margin - p) / d, t1 = (size + margin - p) / d;
-        if (t0 > t1) std::swap(t0, t1);
-        tFrom = std::max(tFrom, t0);
-        tTo = std::min(tTo, t1);
-      }
+      double tFrom = 0, tTo = 0;
+      Crossing(line, band + rhoStep + 1, tFrom, tTo);
       Collect(line, band + rhoStep / 2, theta, support_, tFrom, tTo);
       bool accepted = false;
       std::size_t start = 0;
@@ -221,28 +296,9 @@ int CLineamentTileSearch::Search(std::uint32_t x0, std::uint32_t y0, int width, 
         const double count = double(k - start);
         if (k - start >= 2 && extent >= settings_.leastLength &&
             count >= 0.5 * (2 * settings_.halfWidth + 1) * extent) {
-          Moments run = MomentsOf(support_, start, k, -1e300, 1e300);
-          Line fitted = AxisOf(run, line);
-          auto extentAlong = [&](const Line& axis, double& lo, double& hi) {
-            lo = std::numeric_limits<double>::max();
-            hi = -lo;
-            for (std::size_t m = start; m < k; ++m) {
-              const double t = (support_[m].x - axis.px) * axis.dx + (support_[m].y - axis.py) * axis.dy;
-              lo = std::min(lo, t);
-              hi = std::max(hi, t);
-            }
-          };
           double lo = 0, hi = 0;
-          extentAlong(fitted, lo, hi);
-          // The stripes beside the run belong to the same feature (a stripe window
-          // is wider than a thin line, so a dark line gives stripes on both of its
-          // flanks): the axis is fitted over all of them, so that it runs along the
-          // middle of the feature whichever flank the run followed.
-          Collect(fitted, 2 * band + 2, AxisDegrees(fitted), flank_, lo - band - 1, hi + band + 1);
-          const Moments feature = MomentsOf(flank_, 0, flank_.size(), lo - band, hi + band);
-          const Moments& chosen = feature.n >= run.n ? feature : run;
-          const Line axis = AxisOf(chosen, fitted);
-          extentAlong(axis, lo, hi);
+          const Line axis = Refine(line, start, k, lo, hi);
+          const Moments& chosen = feature_;
           FoundLineament f;
           f.x0 = axis.px + lo * axis.dx;
           f.y0 = axis.py + lo * axis.dy;
@@ -283,15 +339,14 @@ int CLineamentTileSearch::Search(std::uint32_t x0, std::uint32_t y0, int width, 
             piece.tileRow = tileRow;
             pieces.push_back(piece);
           }
-          for (std::size_t m = start; m < k; ++m) {
-            const std::size_t local = std::size_t(support_[m].y) * width_ + support_[m].x;
+          for (const Support& c : run_) {
+            const std::size_t local = std::size_t(c.y) * width_ + c.x;
             // A used stripe votes no more, so the same line is not found twice; it
             // may still support a crossing lineament while its uses last.
-            if (uses_[local]++ == 0) Vote(support_[m].x, support_[m].y, -1);
+            if (uses_[local] < settings_.usesPerCell && uses_[local]++ == 0) Vote(c.x, c.y, -1);
           }
           // The flanks vote no more either, or they would give parallel copies.
           for (const Support& c : flank_) {
-            if (c.t < lo - band || c.t > hi + band) continue;
             const std::size_t local = std::size_t(c.y) * width_ + c.x;
             if (uses_[local] == 0) {
               uses_[local] = 1;

@@ -59,6 +59,9 @@ class CLineamentTileSearch {
   static double AxisDegrees(const Line& line);
 
   double DirectionAt(int x, int y) const;
+  void Crossing(const Line& line, double margin, double& tFrom, double& tTo) const;
+  static void Extent(const std::vector<Support>& cells, const Line& axis, double& lo, double& hi);
+  Line Refine(const Line& candidate, std::size_t start, std::size_t k, double& lo, double& hi);
   bool HasStripe(int x, int y) const;
   void Vote(int x, int y, int sign);
   void Collect(const Line& line, double halfBand, double axis, std::vector<Support>& support, double tFrom,
@@ -75,7 +78,8 @@ class CLineamentTileSearch {
   std::vector<std::uint8_t> uses_;
   std::vector<std::uint32_t> stamp_;
   std::uint32_t round_ = 0;
-  std::vector<Support> support_, flank_;
+  std::vector<Support> support_, flank_, refined_, run_;
+  Moments feature_;
   std::vector<std::pair<std::int32_t, std::int32_t>> heap_;
   std::vector<FoundLineament> found_;
   // The present tile.
