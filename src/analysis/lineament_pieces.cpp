@@ -175,6 +175,63 @@ class CJoiner {
   double reach_;
 };
 
+// Drops from `lineaments` (longest first) each one whose middle lies beside a
+// longer one of a similar direction, within three bands of it: a parallel copy
+// that flank stripes gave in another tile. Buckets of the grid keep the look-up
+// local.
+void DropParallelCopies(std::vector<FoundLineament>& lineaments, const LineamentSettings& settings) {
+  const double band = settings.halfWidth + 0.5;
+  const double reach = 3 * band + 3;
+  const double bucket = 4 * reach;
+  double largestX = 0, largestY = 0;
+  for (const FoundLineament& f : lineaments) {
+    largestX = std::max({largestX, f.x0, f.x1});
+    largestY = std::max({largestY, f.y0, f.y1});
+  }
+  const long columns = long(largestX / bucket) + 1, rows = long(largestY / bucket) + 1;
+  std::vector<std::vector<std::uint32_t>> buckets(std::size_t(columns) * std::size_t(rows));
+  auto bucketOf = [&](double x, double y, long& c, long& r) {
+    c = std::clamp(long(std::floor(x / bucket)), 0L, columns - 1);
+    r = std::clamp(long(std::floor(y / bucket)), 0L, rows - 1);
+  };
+  std::vector<FoundLineament> kept;
+  for (const FoundLineament& f : lineaments) {
+    const double mx = 0.5 * (f.x0 + f.x1), my = 0.5 * (f.y0 + f.y1);
+    long c = 0, r = 0;
+    bucketOf(mx, my, c, r);
+    bool copy = false;
+    for (std::uint32_t k : buckets[std::size_t(r) * std::size_t(columns) + std::size_t(c)]) {
+      const FoundLineament& g = kept[k];
+      if (AxisDistance(g.degrees, f.degrees) > settings.toleranceDegrees) continue;
+      const double gx = g.x1 - g.x0, gy = g.y1 - g.y0, gl = std::hypot(gx, gy);
+      if (gl <= 0) continue;
+      const double ex = mx - g.x0, ey = my - g.y0;
+      const double along = (ex * gx + ey * gy) / gl, across = std::fabs(ex * gy - ey * gx) / gl;
+      if (along >= 0 && along <= gl && across <= reach) {
+        copy = true;
+        break;
+      }
+    }
+    if (copy) continue;
+    // Entered in the buckets around every half bucket of its length, so that a
+    // middle within reach of it finds it in its own bucket.
+    const std::uint32_t index = std::uint32_t(kept.size());
+    kept.push_back(f);
+    const double length = std::hypot(f.x1 - f.x0, f.y1 - f.y0);
+    const int steps = int(std::ceil(length / (bucket / 2)));
+    for (int s = 0; s <= steps; ++s) {
+      const double t = steps == 0 ? 0.0 : double(s) / steps;
+      bucketOf(f.x0 + t * (f.x1 - f.x0), f.y0 + t * (f.y1 - f.y0), c, r);
+      for (long rr = std::max(0L, r - 1); rr <= std::min(rows - 1, r + 1); ++rr)
+        for (long cc = std::max(0L, c - 1); cc <= std::min(columns - 1, c + 1); ++cc) {
+          auto& list = buckets[std::size_t(rr) * std::size_t(columns) + std::size_t(cc)];
+          if (list.empty() || list.back() != index) list.push_back(index);
+        }
+    }
+  }
+  lineaments.swap(kept);
+}
+
 }  // namespace
 
 int JoinLineamentPieces(const std::vector<LineamentPiece>& pieces, const std::vector<std::size_t>& firstPieceOfTile,
@@ -226,11 +283,16 @@ int JoinLineamentPieces(const std::vector<LineamentPiece>& pieces, const std::ve
   }
   // Longest first, then by position, so the group numbers do not depend on the
   // order the tiles were searched in.
-  std::sort(joined.begin(), joined.end(), [](const FoundLineament& a, const FoundLineament& b) {
-    if (a.length != b.length) return a.length > b.length;
-    if (a.y0 != b.y0) return a.y0 < b.y0;
-    return a.x0 < b.x0;
-  });
+  try {
+    std::sort(joined.begin(), joined.end(), [](const FoundLineament& a, const FoundLineament& b) {
+      if (a.length != b.length) return a.length > b.length;
+      if (a.y0 != b.y0) return a.y0 < b.y0;
+      return a.x0 < b.x0;
+    });
+    DropParallelCopies(joined, settings);
+  } catch (const std::bad_alloc&) {
+    return kErrorOutOfMemory;
+  }
   lineaments.swap(joined);
   return 0;
 }

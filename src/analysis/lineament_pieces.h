@@ -15,7 +15,8 @@ namespace linea {
 
 // `pieces` holds the pieces tile by tile: those of tile (column c, row r) are
 // [firstPieceOfTile[r * columns + c], firstPieceOfTile[r * columns + c + 1]).
-// The lineaments come longest first. 0, 3 or 11.
+// The lineaments come longest first; a parallel copy beside a longer one is
+// dropped. 0, 3 or 11.
 int JoinLineamentPieces(const std::vector<LineamentPiece>& pieces, const std::vector<std::size_t>& firstPieceOfTile,
                         std::uint32_t columns, std::uint32_t rows, const LineamentSettings& settings,
                         std::vector<FoundLineament>& lineaments, const AnalysisProgress& progress);

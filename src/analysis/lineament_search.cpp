@@ -117,7 +117,7 @@ int FindLineaments(const StripeField& stripes, const LineamentSettings& settings
 
   // The tiles one by one.
   title(kTitleTiles);
-  CLineamentTileSearch search(stripes, settings, int(side));
+  CLineamentTileSearch search(stripes, settings, int(std::min(side, W)), int(std::min(side, H)));
   if (search.Allocate()) return kErrorOutOfMemory;
   std::vector<LineamentPiece> pieces;
   std::vector<std::size_t> firstPieceOfTile;

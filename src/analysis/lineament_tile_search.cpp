@@ -66,17 +66,18 @@ double CLineamentTileSearch::AxisDegrees(const Line& line) {
 }
 
 CLineamentTileSearch::CLineamentTileSearch(const StripeField& stripes, const LineamentSettings& settings,
-                                           int largestSide)
+                                           int largestWidth, int largestHeight)
     : stripes_(stripes),
       settings_(settings),
-      largestSide_(std::max(1, largestSide)),
+      largestWidth_(std::max(1, largestWidth)),
+      largestHeight_(std::max(1, largestHeight)),
       fineDirections_(stripes.directions.size() >= std::size_t(stripes.gridWidth) * stripes.gridHeight) {}
 
 int CLineamentTileSearch::Allocate() {
   thetas_ = int(std::ceil(180.0 / settings_.thetaStep));
-  const double halfDiagonal = std::hypot(double(largestSide_), double(largestSide_)) / 2 + 1;
+  const double halfDiagonal = std::hypot(double(largestWidth_), double(largestHeight_)) / 2 + 1;
   rhos_ = int(std::ceil(2 * halfDiagonal / settings_.rhoStep)) + 1;
-  const std::uint64_t area = std::uint64_t(largestSide_) * std::uint64_t(largestSide_);
+  const std::uint64_t area = std::uint64_t(largestWidth_) * std::uint64_t(largestHeight_);
   if (!TryResize(votes_, std::uint64_t(thetas_) * rhos_) || !TryResize(sines_, thetas_) ||
       !TryResize(cosines_, thetas_) || !TryResize(uses_, area) || !TryResize(stamp_, area))
     return kErrorOutOfMemory;
@@ -231,8 +232,8 @@ int CLineamentTileSearch::Search(std::uint32_t x0, std::uint32_t y0, int width, 
                                  std::vector<LineamentPiece>& pieces) {
   x0_ = x0;
   y0_ = y0;
-  width_ = std::min(width, largestSide_);
-  height_ = std::min(height, largestSide_);
+  width_ = std::min(width, largestWidth_);
+  height_ = std::min(height, largestHeight_);
   centreX_ = width_ / 2.0;
   centreY_ = height_ / 2.0;
   halfDiagonal_ = std::hypot(double(width_), double(height_)) / 2 + 1;
@@ -244,7 +245,6 @@ int CLineamentTileSearch::Search(std::uint32_t x0, std::uint32_t y0, int width, 
     for (int x = 0; x < width_; ++x)
       if (HasStripe(x, y)) Vote(x, y, 1);
 
-  found_.clear();
   const double band = settings_.halfWidth + 0.5;
   // A peak below this cannot hold a lineament of the least length.
   const double leastVotes = std::max(2.0, settings_.leastLength / 2);
@@ -310,19 +310,11 @@ int CLineamentTileSearch::Search(std::uint32_t x0, std::uint32_t y0, int width, 
             start = k;
             continue;
           }
-          // A parallel copy beside a piece already found here is the same feature.
-          bool copy = false;
-          for (const FoundLineament& g : found_) {
-            if (AxisDistance(g.degrees, f.degrees) > settings_.toleranceDegrees) continue;
-            const double gx = g.x1 - g.x0, gy = g.y1 - g.y0, gl = std::hypot(gx, gy);
-            if (gl <= 0) continue;
-            const double cx = 0.5 * (f.x0 + f.x1) - g.x0, cy = 0.5 * (f.y0 + f.y1) - g.y0;
-            const double along = (cx * gx + cy * gy) / gl, across = std::fabs(cx * gy - cy * gx) / gl;
-            if (along >= 0 && along <= gl && across <= 3 * band + 3) copy = true;
-          }
-          if (!copy) {
-            accepted = true;
-            found_.push_back(f);
+          // A parallel copy beside a piece found here is kept all the same: which
+          // of two parallel features is the longer shows only when the pieces of
+          // all tiles are joined, and the shorter is dropped then.
+          accepted = true;
+          {
             LineamentPiece piece;
             piece.line = f;
             piece.line.x0 += x0_;

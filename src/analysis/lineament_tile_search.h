@@ -28,8 +28,9 @@ struct LineamentPiece {
 class CLineamentTileSearch {
  public:
   // `stripes` and `settings` must outlive the search. Tiles are at most
-  // `largestSide` cells square.
-  CLineamentTileSearch(const StripeField& stripes, const LineamentSettings& settings, int largestSide);
+  // `largestWidth` × `largestHeight` cells.
+  CLineamentTileSearch(const StripeField& stripes, const LineamentSettings& settings, int largestWidth,
+                       int largestHeight);
 
   // The working arrays; 0 or kErrorOutOfMemory.
   int Allocate();
@@ -69,7 +70,7 @@ class CLineamentTileSearch {
 
   const StripeField& stripes_;
   const LineamentSettings& settings_;
-  int largestSide_;
+  int largestWidth_, largestHeight_;
   bool fineDirections_;
   int thetas_ = 0;
   int rhos_ = 0;  // for the largest tile
@@ -81,7 +82,6 @@ class CLineamentTileSearch {
   std::vector<Support> support_, flank_, refined_, run_;
   Moments feature_;
   std::vector<std::pair<std::int32_t, std::int32_t>> heap_;
-  std::vector<FoundLineament> found_;
   // The present tile.
   std::uint32_t x0_ = 0, y0_ = 0;
   int width_ = 0, height_ = 0;

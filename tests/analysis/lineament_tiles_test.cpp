@@ -133,6 +133,33 @@ TEST(LineamentTiles, CollinearLinesApartByMoreThanTheLargestGapStayTwo) {
   }
 }
 
+TEST(LineamentTiles, AParallelCopyBesideALongerLineamentIsDroppedAcrossTiles) {
+  const CalcParameters params = Parameters();
+  const LineamentTiling tiling = LineamentTilingOf(LineamentSettingsOf(params, 64.0));
+  const double length = 4.0 * tiling.side - 10;
+  // Beside it within three bands (3 x 1.5 + 3 cells): the same feature, as long
+  // as the longer one and lying along it (stripes this close may be fitted
+  // together, as the two flanks of a dark line are); further away: a feature of
+  // its own.
+  for (auto [offset, expected] : {std::pair{7, 1u}, std::pair{6, 1u}, std::pair{14, 2u}}) {
+    StripeField f = EmptyField(std::uint32_t(4 * tiling.side), 64);
+    DrawStripes(f, 5, 20, 0.0, length);
+    DrawStripes(f, tiling.side / 2 + 3, 20 + offset, 0.0, 2.0 * tiling.side);
+    const std::vector<FoundLineament> found = Lineaments(f, params);
+    ASSERT_EQ(found.size(), expected) << offset;
+    EXPECT_NEAR(found[0].length, length, 2.0) << offset;
+    EXPECT_LT(AxisDistance(found[0].degrees, 0.0), 0.5) << offset;
+    for (double y : {found[0].y0, found[0].y1}) {
+      EXPECT_GE(y, 19.5) << offset;
+      EXPECT_LE(y, 20.0 + offset) << offset;
+    }
+    if (expected == 2) {
+      EXPECT_NEAR(found[1].length, 2.0 * tiling.side, 2.0);
+      EXPECT_NEAR(found[1].y0, 20.0 + offset, 0.5);
+    }
+  }
+}
+
 TEST(LineamentTiles, MovingTheTileBordersMovesNoLineament) {
   const CalcParameters params = Parameters();
   const LineamentTiling tiling = LineamentTilingOf(LineamentSettingsOf(params, 64.0));
