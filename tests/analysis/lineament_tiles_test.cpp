@@ -160,6 +160,24 @@ TEST(LineamentTiles, AParallelCopyBesideALongerLineamentIsDroppedAcrossTiles) {
   }
 }
 
+TEST(LineamentTiles, CrossingLineamentsAreBothWholeWhateverTheUsesOfAStripe) {
+  const LineamentTiling tiling = LineamentTilingOf(LineamentSettingsOf(Parameters(), 64.0));
+  const int stride = tiling.side - tiling.overlap;
+  // They cross on a tile border, in the overlap of four tiles.
+  StripeField f = EmptyField(std::uint32_t(3 * tiling.side), std::uint32_t(3 * tiling.side));
+  const double length = 2.5 * tiling.side;
+  DrawStripes(f, 10, stride + 2, 0.0, length);
+  DrawStripes(f, stride + 2, 10 + length, 90.0, length);
+  for (int calck : {0, 1, 2}) {
+    CalcParameters params = Parameters();
+    params.Calck = std::uint8_t(calck);
+    const std::vector<FoundLineament> found = Lineaments(f, params);
+    ASSERT_EQ(found.size(), 2u) << calck;
+    for (const FoundLineament& l : found) EXPECT_NEAR(l.length, length, 2.0) << calck << " " << l.degrees;
+    EXPECT_NEAR(AxisDistance(found[0].degrees, found[1].degrees), 90.0, 0.5) << calck;
+  }
+}
+
 TEST(LineamentTiles, MovingTheTileBordersMovesNoLineament) {
   const CalcParameters params = Parameters();
   const LineamentTiling tiling = LineamentTilingOf(LineamentSettingsOf(params, 64.0));
