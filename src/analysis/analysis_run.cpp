@@ -84,7 +84,7 @@ int RunAnalysis(CResults& results, const CalcParameters& params, const AnalysisI
     stage(params.Calck == 0 ? kTitleLineamentsSingle
                             : (params.Calck == 1 ? kTitleLineamentsDouble : kTitleLineamentsMultiple));
     const LineamentSettings settings = LineamentSettingsOf(params, std::max(0, params.rose_wind) / rate);
-    if (int code = FindLineaments(stripes, settings, lineaments, nullptr, feedback.progress)) return code;
+    if (int code = FindLineaments(stripes, settings, lineaments, nullptr, feedback.progress, feedback.stage)) return code;
   }
 
   // Commit. New stripes make every result derived from the old ones stale.

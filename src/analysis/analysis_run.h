@@ -34,7 +34,8 @@ struct AnalysisInputs {
 };
 
 // Progress of the search: `stage(stringId)` names each stage by its title string
-// (152 relief, 154 stripes, 155 roses, 156/157/202 lineaments by passes);
+// (152 relief, 154 stripes, 155 roses, 156/157/202 lineaments by passes, then
+// their steps 160, 161, 159);
 // `progress` as for the stages.
 struct AnalysisFeedback {
   std::function<void(int titleId)> stage;

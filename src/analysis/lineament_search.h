@@ -1,9 +1,12 @@
 #pragma once
-// Lineaments: long straight alignments of stripes, found by a Hough transform
-// restricted to each stripe's own direction, then checked cell by cell along the
-// candidate line.
+// Lineaments: long straight alignments of stripes. The stripe field is searched
+// in overlapping square tiles of a few least lengths (a Hough transform
+// restricted to each stripe's own direction, each candidate checked cell by cell
+// across its tile), and the collinear pieces of neighbouring tiles are joined
+// into whole lineaments, so the work grows with the area of the field.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "analysis/analysis_types.h"
@@ -36,12 +39,24 @@ struct LineamentSettings {
 // `windowCells` is the rose window in grid cells (the unit of `Part`).
 LineamentSettings LineamentSettingsOf(const CalcParameters& params, double windowCells);
 
+// The tiles of the search, in grid cells: tiles of `side` cells start every
+// side - overlap cells, so any stretch of a line up to `overlap` long lies whole
+// in at least one tile.
+struct LineamentTiling {
+  int side = 0;
+  int overlap = 0;
+};
+
+LineamentTiling LineamentTilingOf(const LineamentSettings& settings);
+
 // Finds the lineaments of `stripes` and writes one record per grid cell of each
-// (row, column, direction, length in cells, group number 1..). `found` receives
-// the lineaments themselves when given. 0, 3, 11, or 17 (grid too large for the
-// records' 16-bit cell addresses).
+// (row, column, direction, length in cells, group number 1.., longest first).
+// `found` receives the lineaments themselves when given. `step` is told the title
+// of each step as it begins (160 laying out the tiles, 161 searching them, 159
+// joining and measuring); `progress` runs 0..100 within each step. 0, 3, 11, or
+// 17 (grid too large for the records' 16-bit cell addresses).
 int FindLineaments(const StripeField& stripes, const LineamentSettings& settings,
                    std::vector<LineamentRecord>& records, std::vector<FoundLineament>* found,
-                   const AnalysisProgress& progress);
+                   const AnalysisProgress& progress, const std::function<void(int titleId)>& step = {});
 
 }  // namespace linea

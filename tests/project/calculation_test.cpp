@@ -47,7 +47,8 @@ TEST_F(Calculation, ComputesEveryResultShowsProgressAndSavesTheFiles) {
   // 45 degrees is class 3.
   EXPECT_GT(r.globalRose[2], 64 * 64 / 2);
   EXPECT_EQ(host.progressTitles,
-            (std::vector<std::string>{LoadText(154), LoadText(155), LoadText(157)}));
+            (std::vector<std::string>{LoadText(154), LoadText(155), LoadText(157), LoadText(160), LoadText(161),
+                                      LoadText(159)}));
   EXPECT_EQ(host.progressEnds, 1);
   EXPECT_EQ(host.modified, std::optional<bool>(true));
   const CalcPanelState panel = workspace.CalcPanel();
