@@ -133,22 +133,23 @@ TEST(DemoProject, StripesAndLineamentsLieOnTheSceneFeatures) {
   EXPECT_GT(striped, 400 * 300 / 50);
   EXPECT_LT(striped, 400 * 300 / 3);
   ASSERT_GE(r.lineaments.size(), 100u);
-  // Distance in pixels (chessboard) from a cell to the nearest drawn pixel, up to 9.
+  // Distance in pixels (chessboard) from a cell to the nearest drawn pixel, up to 11.
   auto distanceToLine = [&](int column, int row) {
-    int best = 9;
-    for (int dy = -8; dy <= 8; ++dy)
-      for (int dx = -8; dx <= 8; ++dx) {
+    int best = 11;
+    for (int dy = -10; dy <= 10; ++dy)
+      for (int dx = -10; dx <= 10; ++dx) {
         const int x = column + dx, y = row + dy;
         if (x >= 0 && y >= 0 && x < 400 && y < 300 && sheet[std::size_t(y) * 400 + x] == 0)
           best = std::min(best, std::max(std::abs(dx), std::abs(dy)));
       }
     return best;
   };
-  // Within the stripe window and the lineament band of a line, and mostly on it.
+  // Within the stripe window and the lineament band of a line, and mostly on it;
+  // the straight fit of a joined lineament may end a cell or two off a line's end.
   std::size_t onTheLine = 0;
   for (const LineamentRecord& l : r.lineaments) {
     const int distance = distanceToLine(GetLE16(l.bytes.data() + 2), GetLE16(l.bytes.data()));
-    ASSERT_LE(distance, 8) << GetLE16(l.bytes.data() + 2) << "," << GetLE16(l.bytes.data());
+    ASSERT_LE(distance, 10) << GetLE16(l.bytes.data() + 2) << "," << GetLE16(l.bytes.data());
     onTheLine += distance <= 3;
   }
   EXPECT_GE(onTheLine * 10, r.lineaments.size() * 9);
