@@ -4,6 +4,7 @@
 #include "base/messages.h"
 #include "base/string_table.h"
 #include "layers/raster_layer.h"
+#include "project/host_progress.h"
 #include "project/workspace.h"
 #include "results/bands.h"
 #include "results/isolines.h"
@@ -13,6 +14,7 @@ namespace linea {
 namespace {
 constexpr int kRoseMapLayerName = 130;       // "Розы %d"
 constexpr int kLineamentsLayerName = 131;    // "Линеаменты %d"
+constexpr int kIsolinesTitle = 2111;         // "Изолинии"
 
 int Reported(CAppHost& host, int code) {
   if (code != 0) ShowErrorCode(host, code);
@@ -37,7 +39,11 @@ int CWorkspace::ShowIsolines(const std::string& sourceName) {
   if (!dynamic_cast<CRasterLayer*>(layerStack.FindLayer(source))) return Reported(*host_, 2);
   const auto name = host_->AskLayerName(source + "_");
   if (!name) return 0;
-  return Reported(*host_, BuildIsolinesLayer(results, layerStack, source, *name, defaultLineWidth));
+  CHostProgress progress(*host_, LoadText(kIsolinesTitle));
+  const int code = BuildIsolinesLayer(results, layerStack, source, *name, defaultLineWidth, progress.Report());
+  progress.End();
+  // Cancelled: nothing added, nothing to say.
+  return code == kErrorStopped ? code : Reported(*host_, code);
 }
 
 int CWorkspace::ShowBandLayer(const std::string& sourceName, const ColorBandDialogValues& values) {
