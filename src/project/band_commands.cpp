@@ -28,10 +28,22 @@ std::string CWorkspace::LastRoseMapName() const {
 
 int CWorkspace::ShowLineamentsMap(bool newLayer) {
   if (!results.hasLineaments) return 0;
-  if (newLayer) ++lineamentMapCounter;
-  const std::string name = FormatText(LoadText(kLineamentsLayerName).c_str(), lineamentMapCounter);
-  return Reported(*host_,
-                  BuildLineamentsLayer(results, lineamentSelection, layerStack, name, params, defaultLineWidth));
+  const int counter = newLayer ? lineamentMapCounter + 1 : lineamentMapCounter;
+  const std::string name = FormatText(LoadText(kLineamentsLayerName).c_str(), counter);
+  // What the build writes back, kept for a Cancel.
+  const CalcParameters paramsBefore = params;
+  const CLineamentSelection selectionBefore = lineamentSelection;
+  CHostProgress progress(*host_, name);
+  const int code = BuildLineamentsLayer(results, lineamentSelection, layerStack, name, params, defaultLineWidth,
+                                        progress.Report());
+  progress.End();
+  if (code == kErrorStopped) {
+    params = paramsBefore;
+    lineamentSelection = selectionBefore;
+    return code;
+  }
+  lineamentMapCounter = counter;
+  return Reported(*host_, code);
 }
 
 int CWorkspace::ShowIsolines(const std::string& sourceName) {

@@ -14,6 +14,7 @@
 #include "layers/vector_layer3.h"
 #include "project_fixture.h"
 #include "results/isolines.h"
+#include "results/lineaments.h"
 #include "results/rose_map.h"
 
 namespace linea {
@@ -191,6 +192,60 @@ TEST_F(LongBuildProgressTest, IsolinesReportTheirProgressAndCancelAddsNothing) {
   host.layerNameAnswers.push_back(std::nullopt);
   EXPECT_EQ(workspace.ShowIsolines("Розы 0"), 0);
   EXPECT_TRUE(host.progressTitles.empty());
+}
+
+TEST_F(LongBuildProgressTest, LineamentMapReportsAndCancelKeepsTheSelectionAndTheParameters) {
+  CResults& r = workspace.results;
+  ASSERT_GT(r.gridWidth, 300u);
+  // Diagonal runs of cells over the grid, one every 12 rows.
+  for (int start = 0; start + 40 < int(r.gridHeight); start += 12)
+    for (int i = 0; i < 30; ++i) {
+      const int row = start + i, column = 5 + 2 * start / 3 + i;
+      LineamentRecord record;
+      record.bytes = {std::uint8_t(row), std::uint8_t(row >> 8), std::uint8_t(column), std::uint8_t(column >> 8),
+                      45, 0, std::uint8_t(10 + start % 7), 0, 0, 0};
+      r.lineaments.push_back(record);
+    }
+  r.hasLineaments = true;
+  CalcParameters& params = workspace.params;
+  params.lineamentSectors = 4;
+  params.lineamentSector = 0;
+  params.lineamentFrom = 33;
+  params.lineamentTo = 44;
+  params.lineamentValue = 0;
+  params.lineamentRose = false;
+
+  // The unreported map.
+  CTestHost plainHost;
+  CLayerStack plainStack(plainHost);
+  CLineamentSelection plainSelection;
+  CalcParameters plainParams = params;
+  ASSERT_EQ(BuildLineamentsLayer(r, plainSelection, plainStack, "Линеаменты 0", plainParams, 1), 0);
+  const Lines expected = LinesOf(plainStack.FindLayer("Линеаменты 0"));
+  ASSERT_GT(expected.size(), 10u);
+
+  for (const int at : {0, 1, 333, 999, 1000}) {
+    SCOPED_TRACE(at);
+    ClearProgress();
+    host.cancelAtProgress = at;
+    EXPECT_EQ(workspace.ShowLineamentsMap(true), kErrorStopped);
+    EXPECT_EQ(host.progressEnds, 1);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(workspace.layerStack.LayerCount(), 0);
+    EXPECT_EQ(workspace.lineamentMapCounter, 0);
+    EXPECT_EQ(params.lineamentFrom, 33);
+    EXPECT_EQ(params.lineamentTo, 44);
+    EXPECT_TRUE(workspace.lineamentSelection.changed);
+    EXPECT_TRUE(workspace.lineamentSelection.selectionValues.empty());
+  }
+  host.cancelAtProgress.reset();
+  ClearProgress();
+  ASSERT_EQ(workspace.ShowLineamentsMap(false), 0);
+  EXPECT_EQ(host.progressTitles, std::vector<std::string>{"Линеаменты 0"});
+  ExpectSteadyProgress(host.progressPositions, 20);
+  EXPECT_EQ(LinesOf(workspace.layerStack.FindLayer("Линеаменты 0")), expected);
+  EXPECT_EQ(params.lineamentFrom, plainParams.lineamentFrom);
+  EXPECT_EQ(params.lineamentTo, plainParams.lineamentTo);
 }
 
 // ---- the rest of a large project's opening --------------------------------------

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "desktop_window_fixture.h"
+#include "layers/raster_layer.h"
 
 namespace linea {
 namespace {
@@ -150,6 +151,19 @@ TEST_F(DesktopWindowTest, DISABLED_RepaintGapsWhileTheDemoElevationProjectOpens)
   const RepaintTurns isolines = CountTurnsDuring([&] { Ws().ShowIsolines(name); });
   ASSERT_NE(Ws().layerStack.FindLayer(name + "_"), nullptr);
   PrintTurns("isolines of " + name, isolines);
+
+  // The colour and extremum bands over the same map (no progress of their own).
+  const auto* classes = dynamic_cast<const CRasterLayer*>(Ws().layerStack.FindLayer(name));
+  ASSERT_NE(classes, nullptr);
+  Ws().params.bandFrom = classes->From;
+  Ws().params.bandTo = (classes->From + classes->To) / 2;
+  const std::size_t messagesBefore = host.messages.size();
+  host.layerNames.push_back(name + "#");
+  PrintTurns("colour band of " + name, CountTurnsDuring([&] { Ws().ShowColorBand(name); }));
+  host.layerNames.push_back(name + "*");
+  PrintTurns("extremum band of " + name, CountTurnsDuring([&] { Ws().ShowExtremumBand(true, 3, 0.9, name); }));
+  for (std::size_t i = messagesBefore; i < host.messages.size(); ++i)
+    std::printf("  message: %s\n", host.MessageTexts()[i].c_str());
 }
 
 // ---- the window between runs and its title ------------------------------------------
