@@ -5,6 +5,8 @@
 
 #include "desktop_window_fixture.h"
 #include "layers/raster_layer.h"
+#include "results/bands.h"
+#include "ui/progress_window.h"
 
 namespace linea {
 namespace {
@@ -75,6 +77,80 @@ TEST_F(DesktopWindowTest, DISABLED_RepaintGapsWhileAn8192ElevationModelOpens) {
   for (const auto& [length, end] : turns.longGaps) std::printf("  gap of %.0f ms ending at %.0f ms\n", length, end);
 }
 
+// Window roses over the whole rose grid of the project whose counts vary over the
+// field, so that every map kind has values, many classes and isolines.
+void FillVaryingRoses(CResults& results) {
+  // One rose every 8 grid cells, both edges included.
+  const RoseGridCounts grid{int((results.gridWidth + 7) / 8 + 1), int((results.gridHeight + 7) / 8 + 1)};
+  results.windowRoses.assign(std::size_t(8) * std::size_t(grid.nx) * std::size_t(grid.ny), 0);
+  for (std::size_t i = 0; i < results.windowRoses.size(); ++i) {
+    const std::size_t rose = i / 8, k = i % 8;
+    results.windowRoses[i] =
+        std::uint16_t((rose * (k + 3) + (rose / std::size_t(grid.nx)) * (11 - k)) % 41 + (k == (rose / 9) % 8 ? 30 : 0));
+  }
+  results.hasWindowRoses = true;
+}
+
+std::vector<std::uint8_t> PixelsOf(const CLayer* layer) {
+  const auto* raster = dynamic_cast<const CRasterLayer*>(layer);
+  if (!raster) return {};
+  const CImage& image = raster->Image();
+  std::vector<std::uint8_t> pixels;
+  for (int y = 0; y < image.GetHeight(); ++y) pixels.insert(pixels.end(), image.Row(y), image.Row(y) + image.GetWidth());
+  return pixels;
+}
+
+// Clicks Cancel in the progress window as soon as it is up (its first repaint).
+struct CancelWhenShown {
+  explicit CancelWhenShown(CScriptedQtHost& host) {
+    QTimer::singleShot(0, [this, &host] {
+      if (CProgressWindow* progress = host.ProgressWindow()) {
+        title = progress->Text().toStdString();
+        progress->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+      }
+    });
+  }
+  std::string title;  // what the window said when Cancel was clicked
+};
+
+TEST_F(DesktopWindowTest, CancelInTheProgressWindowOfAMapOrOfIsolinesChangesNothing) {
+  Start(Demo());
+  FillVaryingRoses(Ws().results);
+  Ws().params.minDensity = 0.0;
+  Ws().params.paletteSteps = 8;
+  ShowRoseMapFromPanel(*app, false);  // the roses panel's kind, built to its end
+  const std::string name = Ws().LastRoseMapName();
+  ASSERT_NE(Ws().layerStack.FindLayer(name), nullptr) << (host.messages.empty() ? "" : host.MessageTexts().front());
+  EXPECT_EQ(host.ProgressWindow(), nullptr);
+  const std::vector<std::uint8_t> pixels = PixelsOf(Ws().layerStack.FindLayer(name));
+  const int layers = Ws().layerStack.LayerCount();
+  const std::int32_t from = Ws().params.mapFrom, to = Ws().params.mapTo;
+
+  // The same map again, and a new one: Cancel at the window's first repaint.
+  for (const bool newLayer : {false, true}) {
+    CancelWhenShown cancel(host);
+    ShowRoseMapFromPanel(*app, newLayer);
+    EXPECT_FALSE(cancel.title.empty()) << "no progress window was shown";
+    EXPECT_EQ(host.ProgressWindow(), nullptr);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(Ws().layerStack.LayerCount(), layers);
+    EXPECT_EQ(Ws().LastRoseMapName(), name);
+    EXPECT_EQ(PixelsOf(Ws().layerStack.FindLayer(name)), pixels);
+    EXPECT_EQ(Ws().params.mapFrom, from);
+    EXPECT_EQ(Ws().params.mapTo, to);
+  }
+
+  // Isolines: the name is asked first, then Cancel in "Изолинии".
+  host.layerNames.push_back(name + "_");
+  CancelWhenShown cancel(host);
+  Ws().ShowIsolines(name);
+  EXPECT_EQ(cancel.title.rfind("Изолинии", 0), 0u) << cancel.title;
+  EXPECT_EQ(host.ProgressWindow(), nullptr);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(Ws().layerStack.LayerCount(), layers);
+  EXPECT_EQ(Ws().layerStack.FindLayer(name + "_"), nullptr);
+}
+
 // Runs `work` while a zero-interval timer counts the turns of the event loop, then
 // lets the view paint what the work changed (the paint is part of the wait).
 RepaintTurns CountTurnsDuring(const std::function<void()>& work) {
@@ -131,12 +207,8 @@ TEST_F(DesktopWindowTest, DISABLED_RepaintGapsWhileTheDemoElevationProjectOpens)
   if (!Ws().results.hasWindowRoses) return;
 
   // The demo's roses are all empty: counts that vary over the field give a map with
-  // many classes and isolines (the roses' grid and size are the project's).
-  std::vector<std::uint16_t>& roses = Ws().results.windowRoses;
-  for (std::size_t i = 0; i < roses.size(); ++i) {
-    const std::size_t rose = i / 8, k = i % 8;
-    roses[i] = std::uint16_t((rose * (k + 3) + (rose / 1025) * (11 - k)) % 41 + (k == (rose / 9) % 8 ? 30 : 0));
-  }
+  // many classes and isolines.
+  FillVaryingRoses(Ws().results);
   Ws().params.mapKind = 'a';
   Ws().params.minDensity = 0.0;
   Ws().params.paletteSteps = 8;
