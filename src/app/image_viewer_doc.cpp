@@ -95,7 +95,7 @@ bool CImageViewerDoc::OpenDocument(const std::string& path) {
   bool loaded;
   {
     CWaitCursor wait;
-    loaded = workspace_.LoadProject(path);
+    loaded = workspace_.LoadProject(path, true);
   }
   if (!loaded) {
     // The loader has shown why; what is left is the reset project.

@@ -1,7 +1,9 @@
 #include "base/binary_io.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <sys/stat.h>
 
@@ -89,6 +91,11 @@ std::int64_t FileSize(const std::string& path) {
 
 ReadFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& out,
                              std::uint64_t limit) {
+  return ReadFileBytes(path, out, limit, nullptr);
+}
+
+ReadFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t limit,
+                             const std::function<bool(double)>& progress) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return ReadFileResult::CannotOpen;
   struct stat info {};
@@ -101,14 +108,34 @@ ReadFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>&
     std::fclose(file);
     return ReadFileResult::TooLarge;
   }
+  // Reserved, not filled: each slice is cleared just before it is read, so a large
+  // file costs no long pass over untouched memory before the first report.
   std::vector<std::uint8_t> bytes;
-  if (!TryResize(bytes, size)) {
+  try {
+    bytes.reserve(std::size_t(size));
+  } catch (const std::exception&) {
     std::fclose(file);
     return ReadFileResult::OutOfMemory;
   }
-  std::size_t got = size ? std::fread(bytes.data(), 1, bytes.size(), file) : 0;
+  // Slices of 8 MiB (a few milliseconds each from the disk cache) when progress is
+  // shown, the whole file at once otherwise.
+  constexpr std::size_t kSlice = std::size_t(8) << 20;
+  const auto total = std::size_t(size);
+  std::size_t got = 0;
+  while (got < total) {
+    if (progress && !progress(double(got) / double(total))) {
+      std::fclose(file);
+      return ReadFileResult::Stopped;
+    }
+    const std::size_t wanted = progress ? std::min(kSlice, total - got) : total - got;
+    bytes.resize(got + wanted);
+    const std::size_t read = std::fread(bytes.data() + got, 1, wanted, file);
+    got += read;
+    if (read != wanted) break;
+  }
   std::fclose(file);
-  if (got != bytes.size()) return ReadFileResult::ReadError;
+  if (got != total) return ReadFileResult::ReadError;
+  if (progress && !progress(1.0)) return ReadFileResult::Stopped;
   out.swap(bytes);
   return ReadFileResult::Ok;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -71,9 +72,14 @@ class ByteWriter {
 };
 
 // Whole-file helpers. ReadFileBytes refuses files larger than `limit` bytes.
-enum class ReadFileResult { Ok, CannotOpen, TooLarge, OutOfMemory, ReadError };
+enum class ReadFileResult { Ok, CannotOpen, TooLarge, OutOfMemory, ReadError, Stopped };
 ReadFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& out,
                              std::uint64_t limit);
+// The same, read in slices so that a large file's reading can be shown: `progress`
+// hears the fraction read before each slice and after the last; false from it
+// stops the reading with Stopped, `out` untouched.
+ReadFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t limit,
+                             const std::function<bool(double)>& progress);
 // Size of a file in bytes, or -1 when it cannot be opened.
 std::int64_t FileSize(const std::string& path);
 

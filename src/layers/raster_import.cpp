@@ -772,10 +772,18 @@ int ReadRaw(CAppHost& host, const std::string& path, int imageType, std::vector<
 
 int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>& samples, int& width, int& height,
              GridExtent& extent, const std::function<bool(double)>& progress) {
+  // A large grid takes a while to come off the disk: its reading is the first part
+  // of the progress, the rows the rest.
+  constexpr double kReadShare = 0.2;
   std::vector<std::uint8_t> bytes;
-  switch (ReadFileBytes(ToNativePath(path), bytes, kMaxImageFileBytes)) {
+  const std::function<bool(double)> reading =
+      progress ? std::function<bool(double)>([&](double fraction) { return progress(fraction * kReadShare); })
+               : nullptr;
+  switch (ReadFileBytes(ToNativePath(path), bytes, kMaxImageFileBytes, reading)) {
     case ReadFileResult::Ok:
       break;
+    case ReadFileResult::Stopped:
+      return kErrorStopped;
     case ReadFileResult::OutOfMemory:
       Fail(host, kOutOfMemory);
       return 1;
@@ -809,7 +817,7 @@ int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>
     return 1;
   }
   for (int fileRow = 0; fileRow < h; ++fileRow) {
-    if (progress && !progress(double(fileRow) / h)) return kErrorStopped;
+    if (progress && !progress(kReadShare + (1.0 - kReadShare) * double(fileRow) / h)) return kErrorStopped;
     // The file starts with the lowest y, the buffer with the top row.
     std::uint16_t* row = grid.data() + std::size_t(h - 1 - fileRow) * std::size_t(w);
     for (int column = 0; column < w; ++column) {

@@ -78,8 +78,8 @@ struct GridExtent {
 // Reads a "DSAA" ASCII grid into 16-bit samples scaled so that z minimum .. z maximum
 // become 0 .. 63999; blank cells and values below z minimum are 0. The buffer's first
 // row is the grid's highest y. 0, or 1 after showing the message. `progress` (when
-// given) hears the fraction of rows read before each row; false stops the reading
-// with 11 and no message, `samples` untouched.
+// given) hears the fraction done while the file is read (in slices) and before each
+// row; false stops the reading with 11 and no message, `samples` untouched.
 int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>& samples, int& width, int& height,
              GridExtent& extent, const std::function<bool(double)>& progress = nullptr);
 

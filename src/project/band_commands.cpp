@@ -4,6 +4,7 @@
 #include "base/messages.h"
 #include "base/string_table.h"
 #include "layers/raster_layer.h"
+#include "project/host_progress.h"
 #include "project/workspace.h"
 #include "results/bands.h"
 #include "results/isolines.h"
@@ -13,6 +14,7 @@ namespace linea {
 namespace {
 constexpr int kRoseMapLayerName = 130;       // "Розы %d"
 constexpr int kLineamentsLayerName = 131;    // "Линеаменты %d"
+constexpr int kIsolinesTitle = 2111;         // "Изолинии"
 
 int Reported(CAppHost& host, int code) {
   if (code != 0) ShowErrorCode(host, code);
@@ -26,10 +28,22 @@ std::string CWorkspace::LastRoseMapName() const {
 
 int CWorkspace::ShowLineamentsMap(bool newLayer) {
   if (!results.hasLineaments) return 0;
-  if (newLayer) ++lineamentMapCounter;
-  const std::string name = FormatText(LoadText(kLineamentsLayerName).c_str(), lineamentMapCounter);
-  return Reported(*host_,
-                  BuildLineamentsLayer(results, lineamentSelection, layerStack, name, params, defaultLineWidth));
+  const int counter = newLayer ? lineamentMapCounter + 1 : lineamentMapCounter;
+  const std::string name = FormatText(LoadText(kLineamentsLayerName).c_str(), counter);
+  // What the build writes back, kept for a Cancel.
+  const CalcParameters paramsBefore = params;
+  const CLineamentSelection selectionBefore = lineamentSelection;
+  CHostProgress progress(*host_, name);
+  const int code = BuildLineamentsLayer(results, lineamentSelection, layerStack, name, params, defaultLineWidth,
+                                        progress.Report());
+  progress.End();
+  if (code == kErrorStopped) {
+    params = paramsBefore;
+    lineamentSelection = selectionBefore;
+    return code;
+  }
+  lineamentMapCounter = counter;
+  return Reported(*host_, code);
 }
 
 int CWorkspace::ShowIsolines(const std::string& sourceName) {
@@ -37,7 +51,11 @@ int CWorkspace::ShowIsolines(const std::string& sourceName) {
   if (!dynamic_cast<CRasterLayer*>(layerStack.FindLayer(source))) return Reported(*host_, 2);
   const auto name = host_->AskLayerName(source + "_");
   if (!name) return 0;
-  return Reported(*host_, BuildIsolinesLayer(results, layerStack, source, *name, defaultLineWidth));
+  CHostProgress progress(*host_, LoadText(kIsolinesTitle));
+  const int code = BuildIsolinesLayer(results, layerStack, source, *name, defaultLineWidth, progress.Report());
+  progress.End();
+  // Cancelled: nothing added, nothing to say.
+  return code == kErrorStopped ? code : Reported(*host_, code);
 }
 
 int CWorkspace::ShowBandLayer(const std::string& sourceName, const ColorBandDialogValues& values) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <optional>
 
 #include "base/atomic_file.h"
 #include "base/layer_names.h"
@@ -11,6 +12,7 @@
 #include "base/string_table.h"
 #include "imaging/image.h"
 #include "layers/raster_import.h"
+#include "project/host_progress.h"
 #include "project/map_colours.h"
 #include "project/workspace.h"
 #include "results/result_files.h"
@@ -25,6 +27,11 @@ constexpr int kAskSaveBlocks = 32850;
 constexpr int kAskSaveMask = 32851;
 constexpr int kSaveMaskCommand = 32863;
 constexpr int kSaveBlocksCommand = 32873;
+constexpr int kOpeningProjectTitle = 2112;  // "Открытие проекта"
+// From 2048 x 2048 pixels on, the other files of a project take a noticeable while.
+constexpr std::uint64_t kLargeProjectPixels = std::uint64_t(1) << 22;
+// The progress of opening the rest of a large project: blocks, mask, results, picture.
+constexpr double kBlocksShare = 0.3, kMaskShare = 0.45, kResultsShare = 0.7;
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -125,7 +132,7 @@ std::string ResolveProjectPath(const std::string& stored, const std::string& pro
   return projectFolder + FileNamePart(stored);
 }
 
-bool CWorkspace::LoadProject(const std::string& path) {
+bool CWorkspace::LoadProject(const std::string& path, bool composeFirstPicture) {
   std::string folder = FolderPart(path);
   host_->RememberFolder("WorkspacePath", folder);
   ResetWorkspace();
@@ -174,6 +181,22 @@ bool CWorkspace::LoadProject(const std::string& path) {
     results.sourcePath = storedBase;
   }
 
+  // A large project's other files and its first picture take seconds: they run in
+  // a progress window whose reports keep the window repainting. Cancel leaves the
+  // new, empty project.
+  const bool large = std::uint64_t(results.imageWidth) * results.imageHeight >= kLargeProjectPixels;
+  std::optional<CHostProgress> window;
+  if (large) window.emplace(*host_, LoadText(kOpeningProjectTitle));
+  const BuildProgress none;
+  const BuildProgress& progress = window ? window->Report() : none;
+  const auto stopped = [&](double fraction) {
+    if (!progress || progress(fraction)) return false;
+    window.reset();
+    ResetWorkspace();
+    return true;
+  };
+  if (stopped(0.0)) return false;
+
   ProjectSize size{results.imageWidth, results.imageHeight};
   std::string storedBlocks = StoredPath(profile, "Calc Block Rose", "BlocksImage");
   if (!storedBlocks.empty()) {
@@ -185,6 +208,7 @@ bool CWorkspace::LoadProject(const std::string& path) {
       if (CLayer* layer = layerStack.FindLayer(LoadText(kBlocksLayerName))) layer->SetDeletable(false);
     }
   }
+  if (stopped(kBlocksShare)) return false;
   std::string storedMask = StoredPath(profile, "Masking", "MaskImage");
   if (!storedMask.empty()) {
     std::string resolved = ResolveProjectPath(storedMask, folder);
@@ -194,15 +218,26 @@ bool CWorkspace::LoadProject(const std::string& path) {
     }
   }
 
+  if (stopped(kMaskShare)) return false;
   // A missing or unusable rate is no compression, as the grid takes it.
   const double rate = profile.GetDouble("Compression", "Rate");
   params.Rate = rate >= 1e-9 && std::isfinite(rate) ? rate : 1.0;
   results.SetGridFromRate(params.Rate);
   ReadParameters(params, profile);
   ReadMapColours(params, profile);
-  LoadResults(results, profile, path);
+  const BuildProgress resultsProgress =
+      progress ? BuildProgress([&](double f) { return progress(kMaskShare + (kResultsShare - kMaskShare) * f); })
+               : BuildProgress();
+  LoadResults(results, profile, path, resultsProgress);
+  if (stopped(kResultsShare)) return false;
   ReadSaveSettings(saveSettings, profile);
   UpdateCalcPanel();
+  if (composeFirstPicture) {
+    // The picture the window shows first, made while the progress window is up
+    // (the view then finds nothing changed). A failure is posted by the stack.
+    layerStack.ComposeLayers(Composition());
+    if (progress) progress(1.0);  // all done: a late Cancel changes nothing
+  }
   return true;
 }
 

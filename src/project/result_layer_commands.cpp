@@ -2,10 +2,12 @@
 // are present, builds the layer under its fixed name with the workspace's
 // parameters and shows a failure by its code.
 
+#include "base/field_kinds.h"
 #include "base/messages.h"
 #include "base/layer_names.h"
 #include "base/string_table.h"
 #include "layers/elevation_model.h"
+#include "project/host_progress.h"
 #include "project/workspace.h"
 #include "results/rose_layers.h"
 #include "results/rose_map.h"
@@ -46,9 +48,18 @@ int CWorkspace::ShowHighlightLayer() {
 
 int CWorkspace::ShowRoseMap(bool newLayer) {
   if (!results.hasWindowRoses) return 0;
-  if (newLayer) ++roseMapCounter;
-  const std::string name = FormatText(LoadText(kRoseMapLayerName).c_str(), roseMapCounter);
-  const int code = BuildRoseMapLayer(results, layerStack, name, params, rosesCombination, defaultLineWidth);
+  const int counter = newLayer ? roseMapCounter + 1 : roseMapCounter;
+  const std::string name = FormatText(LoadText(kRoseMapLayerName).c_str(), counter);
+  // The progress window carries the kind's name, as the rose panel lists it.
+  const int kind = MapKindIndex(char(params.mapKind >= 1 && params.mapKind <= 8 ? '0' + params.mapKind
+                                                                                 : params.mapKind));
+  CHostProgress progress(*host_, kind < 0 ? name : LoadText(FieldKindNameIds()[std::size_t(kind)]));
+  const int code =
+      BuildRoseMapLayer(results, layerStack, name, params, rosesCombination, defaultLineWidth, progress.Report());
+  progress.End();
+  // Cancelled: no new map, the project as it was.
+  if (code == kErrorStopped) return code;
+  roseMapCounter = counter;
   lastRoseGrid = CurrentRoseGrid(results);
   return Reported(*host_, code);
 }

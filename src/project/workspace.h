@@ -65,8 +65,11 @@ class CWorkspace {
   // An extra layer for viewing; the name is asked through the host.
   bool LoadViewRaster(const std::string& path, bool transparent);
 
-  // Opens a project file; messages are shown inside. False when it cannot be read.
-  bool LoadProject(const std::string& path);
+  // Opens a project file; messages are shown inside. False when it cannot be read,
+  // or when the user cancelled the progress of a large project's opening (the project
+  // is then the new, empty one). `composeFirstPicture`: the layers are composed
+  // before returning, under that progress window (the window's first paint).
+  bool LoadProject(const std::string& path, bool composeFirstPicture = false);
   // Writes the result files and then the project file. 0 or an error code.
   int SaveProject(const std::string& path);
 

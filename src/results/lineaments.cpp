@@ -139,7 +139,7 @@ int SelectLineamentDirections(CalcParameters& params, std::array<std::uint8_t, 1
 }
 
 int TraceLineamentCells(std::span<std::uint8_t> marks, int gridWidth, int gridHeight, int imageWidth,
-                        CVectorLayer3& layer, std::uint32_t color, int lineWidth) {
+                        CVectorLayer3& layer, std::uint32_t color, int lineWidth, const BuildProgress& progress) {
   if (gridWidth <= 0 || gridHeight <= 0) return 0;
   // Rows beyond what the raster holds are empty.
   const int rows = int(std::min<std::uint64_t>(gridHeight, marks.size() / std::uint64_t(gridWidth)));
@@ -155,7 +155,9 @@ int TraceLineamentCells(std::span<std::uint8_t> marks, int gridWidth, int gridHe
   };
   const bool scaled = imageWidth != gridWidth;
   const double factor = double(imageWidth) / double(gridWidth);
+  CBuildStage stage(progress, 0.0, 1.0);
   for (int y = 0; y < rows; ++y) {
+    if (!stage.Report(std::uint64_t(y), std::uint64_t(rows))) return 11;
     for (int x = 0; x < gridWidth; ++x) {
       while (cell(x, y)) {
         int k0 = 0;
@@ -194,7 +196,7 @@ int TraceLineamentCells(std::span<std::uint8_t> marks, int gridWidth, int gridHe
       }
     }
   }
-  return 0;
+  return stage.Report(1, 1) ? 0 : 11;
 }
 
 int DrawLineamentRose(const std::array<double, 180>& counts, int beams, int sumWindow, int width, int height,
@@ -247,7 +249,7 @@ int DrawLineamentRose(const std::array<double, 180>& counts, int beams, int sumW
 }
 
 int BuildLineamentsLayer(const CResults& results, CLineamentSelection& selection, CLayerStack& stack,
-                         std::string name, CalcParameters& params, int lineWidth) {
+                         std::string name, CalcParameters& params, int lineWidth, const BuildProgress& progress) {
   if (params.lineamentSectors > kMaxLineamentSectors) return kErrorBadDirection;
   const std::vector<LineamentRecord>& records = results.lineaments;
   // A value array that does not match the records cannot be trusted either.
@@ -313,9 +315,9 @@ int BuildLineamentsLayer(const CResults& results, CLineamentSelection& selection
         if (row < gridHeight && column < gridWidth && isSelected(i))
           marks[std::size_t(row) * gridWidth + column] = 1;
       }
-      if (TraceLineamentCells(marks, int(gridWidth), int(gridHeight), int(results.imageWidth), *layer, params.lineamentColour,
-                              lineWidth) != 0)
-        return 3;
+      const int traced = TraceLineamentCells(marks, int(gridWidth), int(gridHeight), int(results.imageWidth), *layer,
+                                             params.lineamentColour, lineWidth, progress);
+      if (traced != 0) return traced == 11 ? 11 : 3;
     }
   }
   layer->SetDescription(LineamentsDescription(results, params, rose ? &selection.rose : nullptr));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "results/build_progress.h"
 #include "results/calc_parameters.h"
 #include "results/results.h"
 
@@ -57,10 +58,12 @@ int SelectLineamentDirections(CalcParameters& params, std::array<std::uint8_t, 1
 
 // Chains the marked cells of a gridWidth x gridHeight raster (row 0 at the top) into
 // polylines, unmarking them, and adds them to `layer`; coordinates are scaled to an
-// image of `imageWidth` pixels when it differs from the grid. 0, or 3 when memory
-// runs out or the layer refuses a polyline.
+// image of `imageWidth` pixels when it differs from the grid. 0, 3 when memory
+// runs out or the layer refuses a polyline, or 11 when `progress` (the fraction of
+// rows traced) answered false.
 int TraceLineamentCells(std::span<std::uint8_t> marks, int gridWidth, int gridHeight, int imageWidth,
-                        CVectorLayer3& layer, std::uint32_t color, int lineWidth);
+                        CVectorLayer3& layer, std::uint32_t color, int lineWidth,
+                        const BuildProgress& progress = nullptr);
 
 // The rose of per-direction counts (corrected for the 8-direction stripes by
 // 1 / cos of the distance to the nearest axis), smoothed by a circular moving sum
@@ -73,9 +76,11 @@ int DrawLineamentRose(const std::array<double, 180>& counts, int beams, int sumW
 // Builds the lineaments layer (or, with params.lineamentRose, the lineament rose)
 // named `name` and adds it to `stack`, replacing a layer of that name. Writes back
 // From, To and the largest value. 0; 3 out of memory; 15 a sector outside
-// 0..sectors (nothing built, From and To kept).
+// 0..sectors (nothing built, From and To kept); 11 when `progress` answered false
+// (the stack as it was; `params` and `selection` may have moved on).
 int BuildLineamentsLayer(const CResults& results, CLineamentSelection& selection, CLayerStack& stack,
-                         std::string name, CalcParameters& params, int lineWidth = 1);
+                         std::string name, CalcParameters& params, int lineWidth = 1,
+                         const BuildProgress& progress = nullptr);
 
 // The description of a lineament map built with these parameters; `rose` the beams
 // when it is a rose, else null.

@@ -168,17 +168,24 @@ std::string ResultFileBase(const std::string& projectPath) {
   return projectPath.substr(0, projectPath.size() >= 4 ? projectPath.size() - 4 : 0);
 }
 
-void LoadResults(CResults& results, const ProfileText& profile, const std::string& projectPath) {
+void LoadResults(CResults& results, const ProfileText& profile, const std::string& projectPath,
+                 const BuildProgress& progress) {
   std::string base = ResultFileBase(projectPath);
+  CBuildStage stage(progress, 0.0, 1.0);
   results.hasStripes = profile.GetInt(kStripesSection, kCalculated) == 1;
+  if (!stage.Report(0, 4)) return;
   if (results.hasStripes) LoadStripes(results, base);
   // The global rose is looked for only together with the stripes.
   if (profile.GetInt(kStripesSection, kCalculated) == 1) LoadGlobalRose(results, base);
   results.hasWindowRoses = profile.GetInt(kWindowRosesSection, kCalculated) == 1;
+  if (!stage.Report(1, 4)) return;
   if (results.hasWindowRoses) LoadWindowRoses(results, base);
+  if (!stage.Report(2, 4)) return;
   if (profile.GetInt(kBlockRosesSection, kCalculated) == 1) LoadBlockRoses(results, base);
   results.hasLineaments = profile.GetInt(kLineamentsSection, kCalculated) == 1;
+  if (!stage.Report(3, 4)) return;
   if (results.hasLineaments) LoadLineaments(results, base);
+  stage.Report(4, 4);
 }
 
 int SaveResults(const CResults& results, ProfileText& profile, const std::string& projectPath) {

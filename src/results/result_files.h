@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "results/build_progress.h"
+
 namespace linea {
 
 class CAtomicFileSet;
@@ -15,7 +17,10 @@ std::string ResultFileBase(const std::string& projectPath);
 
 // Reads every result the profile marks as calculated. Never fails: what cannot
 // be read is only absent afterwards (its flag cleared).
-void LoadResults(CResults& results, const ProfileText& profile, const std::string& projectPath);
+// `progress` (when given) hears the fraction done before each file and after the
+// last; false stops the loading, the results then partly loaded.
+void LoadResults(CResults& results, const ProfileText& profile, const std::string& projectPath,
+                 const BuildProgress& progress = nullptr);
 // Writes the Main geometry keys, the Calculated keys and the present result
 // files. 0, 4 (a file cannot be created) or 6 (a file cannot be written).
 int SaveResults(const CResults& results, ProfileText& profile, const std::string& projectPath);

@@ -16,6 +16,7 @@
 #include "layers/layer_stack.h"
 #include "layers/raster_layer.h"
 #include "layers/vector_layer3.h"
+#include "results/build_progress.h"
 #include "results/rose_layers.h"
 #include "results/rose_map_palette.h"
 #include "results/rose_measures.h"
@@ -24,6 +25,11 @@
 
 namespace linea {
 namespace {
+
+constexpr int kStopped = 11;
+// The share of the progress taken by measuring the roses; resampling them to the
+// pixels takes the rest.
+constexpr double kMeasuredShare = 0.3;
 
 // The measured field: one value per rose (0 = no value) and the histogram of the
 // values, which lives for one build.
@@ -35,12 +41,13 @@ struct RoseField {
   std::uint64_t valued = 0;
 };
 
-int MeasureField(const RoseMeasureContext& ctx, RoseField& field) {
+int MeasureField(const RoseMeasureContext& ctx, RoseField& field, CBuildStage& stage) {
   const std::size_t roses = ctx.RoseCount();
   if (!TryResize(field.values, roses) || !TryResize(field.histogram, std::uint64_t(kRoseValueLimit))) return 3;
   std::int32_t smallest = kRoseValueLimit, largest = 0;
   std::uint64_t valued = 0;
   for (std::size_t rose = 0; rose < roses; ++rose) {
+    if (rose % 1024 == 0 && !stage.Report(rose, roses)) return kStopped;
     int v = MeasureRose(ctx, 8 * rose);
     if (v == -1) continue;  // stays 0
     if (v < -1) return 17;
@@ -207,9 +214,10 @@ class RowsBetween {
 // Writes the classes of the interpolated field into every image row. Rose (c, r)
 // sits on pixel (c p, r p); pixels right of the last rose column and below the last
 // rose row are empty.
+// False when the stage was told to stop (the image is then partly written).
 template <bool kNearest>
-void ResampleField(const RoseField& field, int nx, int ny, std::int64_t spacing, const std::vector<std::uint8_t>& lut,
-                   CImage& image) {
+bool ResampleField(const RoseField& field, int nx, int ny, std::int64_t spacing, const std::vector<std::uint8_t>& lut,
+                   CImage& image, CBuildStage& stage) {
   const std::int64_t width = image.GetWidth(), height = image.GetHeight();
   const std::int64_t length = std::min<std::int64_t>(width, std::int64_t(nx - 1) * spacing + 1);
   const std::vector<double> t = Fractions(spacing);
@@ -220,6 +228,7 @@ void ResampleField(const RoseField& field, int nx, int ny, std::int64_t spacing,
   for (std::int64_t r = 0; r < ny; ++r) {
     const std::int64_t y0 = r * spacing;
     if (y0 >= height) break;
+    if (!stage.Report(std::uint64_t(y0), std::uint64_t(height))) return false;
     ClassifyRow(upper, classOf, image.Row(int(y0)));
     if (r + 1 == ny) break;
     ExpandRoseRow<kNearest>(field.values.data() + (r + 1) * nx, nx, spacing, t, lower);
@@ -234,10 +243,11 @@ void ResampleField(const RoseField& field, int nx, int ny, std::int64_t spacing,
     else
       std::memset(image.Row(int(y)), 0, std::size_t(width));
   }
+  return stage.Report(1, 1);
 }
 
-int BuildVectorMap(const CResults& results, CLayerStack& stack, std::string name, CalcParameters& params,
-                   bool combinedRoses, int lineWidth) {
+int BuildVectorMap(const CResults& results, CLayerStack& stack, std::string name, const CalcParameters& params,
+                   bool combinedRoses, int lineWidth, const BuildProgress& progress) {
   std::unique_ptr<CVectorLayer3> layer(new (std::nothrow) CVectorLayer3(name, true));
   if (!layer) return 3;
   RoseVectorSettings settings;
@@ -254,9 +264,9 @@ int BuildVectorMap(const CResults& results, CLayerStack& stack, std::string name
   settings.minDensity = params.minDensity;
   settings.color = params.roseMapColourSet ? params.roseMapColour : params.mapKind == 'x' ? kFlowLineBlue : kRoseRed;
   settings.lineWidth = lineWidth;
-  const int code = DrawRoseVectors(results, *layer, settings);
-  // An empty grid keeps its own message; every other failure is one of memory.
-  if (code != 0) return code == 12 ? 12 : 3;
+  const int code = DrawRoseVectors(results, *layer, settings, progress);
+  // An empty grid and a stop keep their own codes; every other failure is one of memory.
+  if (code != 0) return code == 12 || code == kStopped ? code : 3;
   layer->SetDescription(RoseMapDescription(results, params, combinedRoses));
   stack.AddLayer(std::move(layer));
   return 0;
@@ -277,10 +287,13 @@ int RoseValueClass(std::int64_t value, const RoseClassScale& scale) {
   return TruncToInt(double(value - scale.lo) * scale.scale + 1.0);
 }
 
-int BuildRoseMapLayer(const CResults& results, CLayerStack& stack, std::string name, CalcParameters& params,
-                      bool combinedRoses, int lineWidth) {
-  if (IsRoseVectorKind(params.mapKind))
-    return BuildVectorMap(results, stack, std::move(name), params, combinedRoses, lineWidth);
+int BuildRoseMapLayer(const CResults& results, CLayerStack& stack, std::string name, CalcParameters& paramsOut,
+                      bool combinedRoses, int lineWidth, const BuildProgress& progress) {
+  if (IsRoseVectorKind(paramsOut.mapKind))
+    return BuildVectorMap(results, stack, std::move(name), paramsOut, combinedRoses, lineWidth, progress);
+  // The values written back reach the caller's parameters only with the map: a
+  // stopped build leaves them as they were.
+  CalcParameters params = paramsOut;
 
   RoseMeasureContext ctx;
   const int code = PrepareRoseMeasures(ctx, results, params.rose_wind, params.mapKind, params.localNormalisation,
@@ -291,10 +304,14 @@ int BuildRoseMapLayer(const CResults& results, CLayerStack& stack, std::string n
     return 3;
 
   RoseField field;
-  if (const int measured = MeasureField(ctx, field); measured != 0) return measured;
+  CBuildStage measuring(progress, 0.0, kMeasuredShare);
+  if (const int measured = MeasureField(ctx, field, measuring); measured != 0) return measured;
   params.mapMin = field.smallest;
   params.mapMax = field.largest;
-  if (field.smallest == 0 && field.largest == 0) return 17;
+  if (field.smallest == 0 && field.largest == 0) {
+    paramsOut.mapMin = paramsOut.mapMax = 0;
+    return 17;
+  }
 
   const bool mainDirection = ctx.kind == 'w';
   std::int64_t lo = field.smallest, hi = field.largest;
@@ -345,17 +362,19 @@ int BuildRoseMapLayer(const CResults& results, CLayerStack& stack, std::string n
   // A map that replaces one of the same size takes over its pixels: the old layer is
   // deleted by the replacement below, and filling its warm buffer is much cheaper than
   // faulting in a fresh one of the image's size. Every pixel is written again.
-  auto* replaced = dynamic_cast<CRasterLayer*>(stack.FindLayer(name));
+  // A build that may be stopped keeps the old layer whole until the new one is done.
+  auto* replaced = progress ? nullptr : dynamic_cast<CRasterLayer*>(stack.FindLayer(name));
   if (replaced && replaced->Image().GetWidth() == int(width) && replaced->Image().GetHeight() == int(height) &&
       replaced->Image().GetBitsPerPixel() == 8 && !replaced->Image().IsEmpty())
     layer->Image() = std::move(replaced->Image());
   else if (!layer->Image().Create(int(width), int(height), 8))
     return 3;
   const std::int64_t spacing = std::int64_t(ctx.pixelSpacing);
-  if (mainDirection)
-    ResampleField<true>(field, ctx.nx, ctx.ny, spacing, lut, layer->Image());
-  else
-    ResampleField<false>(field, ctx.nx, ctx.ny, spacing, lut, layer->Image());
+  CBuildStage resampling(progress, kMeasuredShare, 1.0);
+  const bool resampled = mainDirection
+                             ? ResampleField<true>(field, ctx.nx, ctx.ny, spacing, lut, layer->Image(), resampling)
+                             : ResampleField<false>(field, ctx.nx, ctx.ny, spacing, lut, layer->Image(), resampling);
+  if (!resampled) return kStopped;
 
   layer->classes = scale.classes;
   layer->From = params.mapFrom;
@@ -380,6 +399,7 @@ int BuildRoseMapLayer(const CResults& results, CLayerStack& stack, std::string n
   layer->MarkChanged();
   layer->SetDescription(RoseMapDescription(results, params, combinedRoses));
   stack.AddLayer(std::move(layer));
+  paramsOut = params;
   return 0;
 }
 

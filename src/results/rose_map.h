@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "results/build_progress.h"
 #include "results/calc_parameters.h"
 #include "results/results.h"
 
@@ -34,10 +35,12 @@ int RoseValueClass(std::int64_t value, const RoseClassScale& scale);
 // Builds the map of the kind `params.mapKind` from the window roses of `results` and
 // adds it to `stack` as `name`, replacing a layer of that name. Writes Min and Max
 // (and From and To in the AUTO, NO and PERCENT modes) back into `params`; the line
-// width is that of the vector and line kinds. 0; 3 out of memory; 12 no rose grid;
-// 17 no rose with a value.
+// width is that of the vector and line kinds. `progress` (when given) hears the
+// fraction done; when it answers false the build stops with 11, leaving `stack` and
+// `params` as they were. 0; 3 out of memory; 11 stopped; 12 no rose grid; 17 no rose
+// with a value.
 int BuildRoseMapLayer(const CResults& results, CLayerStack& stack, std::string name, CalcParameters& params,
-                      bool combinedRoses, int lineWidth = 1);
+                      bool combinedRoses, int lineWidth = 1, const BuildProgress& progress = nullptr);
 
 // The description of a map of `params.mapKind` built with these parameters.
 std::string RoseMapDescription(const CResults& results, const CalcParameters& params, bool combinedRoses);

@@ -151,7 +151,7 @@ void MarkSegment(std::span<std::uint8_t> raster, int width, int height, int x0, 
 }
 
 int TraceAxisLines(const RoseMeasureContext& ctx, int width, int height, int kind, int lineStep, double threshold,
-                   CVectorLayer3& layer, std::uint32_t color, int lineWidth) {
+                   CVectorLayer3& layer, std::uint32_t color, int lineWidth, const BuildProgress& progress) {
   if (width <= 0 || height <= 0 || ctx.nx < 1 || ctx.ny < 1 || !(ctx.pixelSpacing >= 1.0)) return 12;
   std::vector<std::uint8_t> occupancy;
   std::vector<PolylinePoint> points;
@@ -163,7 +163,9 @@ int TraceAxisLines(const RoseMeasureContext& ctx, int width, int height, int kin
   const int step = std::max(1, lineStep);
   const double seedStep = double(step) * ctx.pixelSpacing;
   std::int64_t row = 0;
+  CBuildStage stage(progress, 0.0, 1.0);
   for (double seedY = 0.0; std::int64_t(seedY) < height; seedY += seedStep, row += step) {
+    if (!stage.Report(std::uint64_t(seedY), std::uint64_t(height))) return 11;
     std::int64_t column = 0;
     for (double seedX = 0.0; std::int64_t(seedX) < width; seedX += seedStep, column += step) {
       const std::int64_t x = column * spacing, y = row * spacing;
@@ -175,7 +177,8 @@ int TraceAxisLines(const RoseMeasureContext& ctx, int width, int height, int kin
   return 0;
 }
 
-int DrawRoseVectors(const CResults& results, CVectorLayer3& layer, const RoseVectorSettings& settings) {
+int DrawRoseVectors(const CResults& results, CVectorLayer3& layer, const RoseVectorSettings& settings,
+                    const BuildProgress& progress) {
   RoseMeasureContext ctx;
   const int code = PrepareRoseMeasures(ctx, results, settings.roseWindow, settings.kind, settings.localNormalisation,
                                        settings.globalNormalisation, settings.minDensity, RoseRadii::Vector);
@@ -185,8 +188,12 @@ int DrawRoseVectors(const CResults& results, CVectorLayer3& layer, const RoseVec
     if (results.imageWidth == 0 || results.imageHeight == 0 || results.imageWidth > std::uint32_t(kMaxImageSide) ||
         results.imageHeight > std::uint32_t(kMaxImageSide))
       return 3;
-    return TraceAxisLines(ctx, int(results.imageWidth), int(results.imageHeight), settings.kind, settings.lineStep,
-                          FlowLineThreshold(settings.minElongation, rw), layer, settings.color, settings.lineWidth);
+    const int traced =
+        TraceAxisLines(ctx, int(results.imageWidth), int(results.imageHeight), settings.kind, settings.lineStep,
+                       FlowLineThreshold(settings.minElongation, rw), layer, settings.color, settings.lineWidth,
+                       progress);
+    if (traced != 0) return traced;
+    return CBuildStage(progress, 0.0, 1.0).Report(1, 1) ? 0 : 11;
   }
 
   const double p = ctx.pixelSpacing;
@@ -200,7 +207,9 @@ int DrawRoseVectors(const CResults& results, CVectorLayer3& layer, const RoseVec
 
   StepCounter rows{step};
   double centreY = double(m) * p;
+  CBuildStage stage(progress, 0.0, 1.0);
   for (std::int64_t r = m; r <= ctx.ny - m - 1; ++r, centreY += p, rows.Advance()) {
+    if (!stage.Report(std::uint64_t(r), std::uint64_t(ctx.ny))) return 11;
     if (!rows.Selected()) continue;
     const double y = std::trunc(centreY + 0.5);
     StepCounter columns{step};
@@ -235,7 +244,7 @@ int DrawRoseVectors(const CResults& results, CVectorLayer3& layer, const RoseVec
       if (layer.AddPolyline32(bar, settings.color, settings.lineWidth)) return 3;
     }
   }
-  return 0;
+  return stage.Report(1, 1) ? 0 : 11;
 }
 
 }  // namespace linea

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "results/build_progress.h"
 #include "results/results.h"
 #include "results/rose_measures.h"
 
@@ -37,14 +38,18 @@ struct RoseVectorSettings {
 double FlowLineThreshold(double minElongation, int roseWindow);
 
 // Draws the kind's figures from the window roses of `results` into `layer`.
-// 0; 12 without a rose grid; 3 when memory runs out.
-int DrawRoseVectors(const CResults& results, CVectorLayer3& layer, const RoseVectorSettings& settings);
+// 0; 12 without a rose grid; 3 when memory runs out; 11 when `progress` (hearing
+// the fraction of rose rows drawn) answered false.
+int DrawRoseVectors(const CResults& results, CVectorLayer3& layer, const RoseVectorSettings& settings,
+                    const BuildProgress& progress = nullptr);
 
 // Flow lines of kind x (along the axis) or y (across it) over a width x height
 // image, seeded at every lineStep-th rose row and column; lines stop where they
-// meet a traced one, so no two share more than that pixel. 0, or 3 out of memory.
+// meet a traced one, so no two share more than that pixel. 0, 3 out of memory, or
+// 11 when `progress` (the fraction of seed rows traced) answered false.
 int TraceAxisLines(const RoseMeasureContext& context, int width, int height, int kind, int lineStep,
-                   double threshold, CVectorLayer3& layer, std::uint32_t color, int lineWidth);
+                   double threshold, CVectorLayer3& layer, std::uint32_t color, int lineWidth,
+                   const BuildProgress& progress = nullptr);
 
 // Marks the cells of the segment (x0, y0) - (x1, y1), both ends included, in a
 // width x height raster of bytes (row 0 at the top) with `value`; cells outside

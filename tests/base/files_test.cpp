@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 #include "base/atomic_file.h"
@@ -60,6 +62,42 @@ TEST(ReadFileBytes, RefusesFilesAboveTheLimitAndMissingFiles) {
   EXPECT_EQ(ReadFileBytes(folder.Path(), out, 100), ReadFileResult::CannotOpen);  // a folder
   EXPECT_EQ(FileSize(folder.File("f.bin")), 5);
   EXPECT_EQ(FileSize(folder.File("none.bin")), -1);
+}
+
+TEST(ReadFileBytes, InSlicesReportsTheShareReadGivesTheSameBytesAndStopsWhenTold) {
+  CTempFolder folder;
+  // 20 MiB and a bit: three slices, the last one short.
+  std::vector<std::uint8_t> bytes((std::size_t(20) << 20) + 7);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = std::uint8_t(i * 131 + (i >> 13));
+  WriteBytes(folder.File("big.bin"), bytes);
+  std::vector<double> heard;
+  std::vector<std::uint8_t> out;
+  const auto listen = [&](double fraction) {
+    heard.push_back(fraction);
+    return true;
+  };
+  ASSERT_EQ(ReadFileBytes(folder.File("big.bin"), out, bytes.size(), listen), ReadFileResult::Ok);
+  EXPECT_EQ(out, bytes);
+  ASSERT_EQ(heard.size(), 4u);
+  EXPECT_EQ(heard.front(), 0.0);
+  EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+  EXPECT_EQ(heard.back(), 1.0);
+  EXPECT_EQ(ReadFileBytes(folder.File("big.bin"), out, bytes.size() - 1, listen), ReadFileResult::TooLarge);
+
+  // Stopped before any slice, between slices and after the last: `out` keeps what it had.
+  for (const std::size_t stopAt : {0u, 2u, 3u}) {
+    std::vector<std::uint8_t> kept{9, 9};
+    std::size_t calls = 0;
+    const auto stop = [&](double) { return calls++ < stopAt; };
+    EXPECT_EQ(ReadFileBytes(folder.File("big.bin"), kept, bytes.size(), stop), ReadFileResult::Stopped);
+    EXPECT_EQ(kept, (std::vector<std::uint8_t>{9, 9}));
+  }
+  // An empty file is read with one report.
+  WriteBytes(folder.File("empty.bin"), {});
+  heard.clear();
+  EXPECT_EQ(ReadFileBytes(folder.File("empty.bin"), out, 10, listen), ReadFileResult::Ok);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(heard, std::vector<double>{1.0});
 }
 
 TEST(AtomicFile, ReplacesTheTargetOnlyWhenCommitted) {
