@@ -187,7 +187,6 @@ class CFlatResolver {
     for (int i = 1; i <= count; ++i) {
       rings_[std::size_t(i)].clear();
       std::fill(std::begin(pendingCount_[i]), std::end(pendingCount_[i]), std::size_t(0));
-      pendingTotal_[i] = 0;
     }
     std::size_t cursor[kGroupIterations + 1] = {};
     // Iteration i starts from cells at most i - 1 rows beyond the rows of the last ring.
@@ -197,20 +196,7 @@ class CFlatResolver {
       for (int i = 1; i <= count; ++i) {
         const int from = std::max(lowRow, band - 2 * (i - 1));
         const int to = std::min(highRow, band + kBandRows - 1 - 2 * (i - 1));
-        const std::uint8_t mark = MarkOf(iteration_ + i);
-        const std::vector<std::uint32_t>& source = rings_[std::size_t(i) - 1];
-        for (int row = from; row <= to; ++row) {
-          // Rows without cells of the previous ring and with nothing pending are
-          // skipped at once: a ring may be a few rows far apart.
-          if (pendingTotal_[i] == 0) {
-            const int next = cursor[i] < source.size() ? RowOf(source[cursor[i]]) : INT_MAX;
-            if (next > row) {
-              row = int(std::min<std::int64_t>(next, std::int64_t(to) + 1)) - 1;
-              continue;
-            }
-          }
-          DrainFromRow(row, i, cursor[i], mark);
-        }
+        if (from <= to) DrainRows(i, from, to, cursor[i], MarkOf(iteration_ + i));
         if (from <= to && to == highRow) {  // the iteration is complete: its last rows too
           for (int row = highRow - 1; row <= highRow + 1; ++row) FlushRow(row, i);
         }
@@ -244,69 +230,83 @@ class CFlatResolver {
     lastMarkedRow_ = std::max(lastMarkedRow_, RowOf(ring.back()));
   }
 
-  // Iteration `i` of the group from the cells of the previous ring in `row`: their
-  // undetermined neighbours of the same height are drained. They go to the cells
-  // pending for their row, which join the ring in row order once no later row of the
-  // previous ring can reach them. `cursor` walks the previous ring row by row.
-  // Reading rows row - 1 .. row + 1 needs them complete for the previous iteration,
-  // whose cells come from rows up to row + 2.
-  void DrainFromRow(int row, int i, std::size_t& cursor, std::uint8_t mark) {
-    FlushRow(row - 2, i);  // reached from rows row - 3 .. row - 1 only
+  // Iteration `i` of the group from the cells of the previous ring in rows `from` ..
+  // `to`: their undetermined neighbours of the same height are drained. They wait in
+  // the slot of their row (row modulo 3) and join the ring in row order once no later
+  // row of the previous ring can reach them: row r - 2 when row r starts. `cursor`
+  // walks the previous ring row by row. Reading rows r - 1 .. r + 1 needs them
+  // complete for the previous iteration, whose cells come from rows up to r + 2.
+  void DrainRows(int i, int from, int to, std::size_t& cursor, std::uint8_t mark) {
     const std::vector<std::uint32_t>& source = rings_[std::size_t(i) - 1];
-    // The pending cells of rows row - 1, row, row + 1.
-    const int slots[3] = {(row + 2) % 3, row % 3, (row + 1) % 3};
-    std::uint32_t* const above = PendingSlot(i, slots[0]);
-    std::uint32_t* const same = PendingSlot(i, slots[1]);
-    std::uint32_t* const below = PendingSlot(i, slots[2]);
-    std::size_t aboveCount = pendingCount_[i][slots[0]];
-    std::size_t sameCount = pendingCount_[i][slots[1]];
-    std::size_t belowCount = pendingCount_[i][slots[2]];
-    const std::size_t w = std::size_t(width_);
-    const std::size_t rowStart = std::size_t(row) * w;
+    std::vector<std::uint32_t>& ring = rings_[std::size_t(i)];
     const std::size_t size = source.size();
-    while (cursor < size && source[cursor] < rowStart) ++cursor;
+    const std::size_t w = std::size_t(width_);
     const std::ptrdiff_t wide = std::ptrdiff_t(w);
     const std::ptrdiff_t offsets[kDescentCodes] = {-wide, 1, wide, -1, -wide - 1, -wide + 1, wide + 1, wide - 1};
     // Local copies: the grid's bytes could otherwise alias the members.
     std::uint8_t* const grid = grid_;
     const T* const heights = heights_;
-    for (; cursor < size && source[cursor] < rowStart + w; ++cursor) {
-      const std::size_t cell = source[cursor];
-      const std::uint8_t* g = grid + cell;
-      // Most neighbours are drained already: find the undetermined ones without a
-      // branch a neighbour.
-      unsigned undetermined = unsigned(g[-wide] == kDescentNone) | unsigned(g[1] == kDescentNone) << 1 |
-                              unsigned(g[wide] == kDescentNone) << 2 | unsigned(g[-1] == kDescentNone) << 3 |
-                              unsigned(g[-wide - 1] == kDescentNone) << 4 |
-                              unsigned(g[-wide + 1] == kDescentNone) << 5 |
-                              unsigned(g[wide + 1] == kDescentNone) << 6 | unsigned(g[wide - 1] == kDescentNone) << 7;
-      if (undetermined == 0) continue;
-      const T height = heights[cell];
-      // By the row they lie in: above (codes 0, 4, 5), the same (1, 3), below (2, 6, 7).
-      for (unsigned bits = undetermined & 0x31u; bits != 0; bits &= bits - 1) {
-        const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
-        if (heights[neighbour] != height) continue;
-        grid[neighbour] = mark;
-        above[aboveCount++] = std::uint32_t(neighbour);  // a row holds no more than its cells
+    std::size_t* const counts = pendingCount_[i];
+    for (int row = from; row <= to; ++row) {
+      // Slots of rows row - 1, row, row + 1; the last held row - 2 until now.
+      const int aboveSlot = (row + 2) % 3, sameSlot = row % 3, belowSlot = (row + 1) % 3;
+      std::uint32_t* const below = PendingSlot(i, belowSlot);
+      std::size_t belowCount = counts[belowSlot];
+      if (belowCount != 0) {
+        ring.insert(ring.end(), below, below + belowCount);
+        belowCount = 0;
       }
-      for (unsigned bits = undetermined & 0x0Au; bits != 0; bits &= bits - 1) {
-        const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
-        if (heights[neighbour] != height) continue;
-        grid[neighbour] = mark;
-        same[sameCount++] = std::uint32_t(neighbour);
+      const std::size_t rowStart = std::size_t(row) * w;
+      if (cursor == size || source[cursor] >= rowStart + w) {
+        counts[belowSlot] = 0;
+        // Nothing in this row: with nothing pending either, on to the next row of
+        // the previous ring at once (a ring may be a few rows far apart).
+        if (counts[aboveSlot] == 0 && counts[sameSlot] == 0) {
+          const std::int64_t next = cursor < size ? std::int64_t(RowOf(source[cursor])) : INT_MAX;
+          row = int(std::min<std::int64_t>(next, std::int64_t(to) + 1)) - 1;
+        }
+        continue;
       }
-      for (unsigned bits = undetermined & 0xC4u; bits != 0; bits &= bits - 1) {
-        const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
-        if (heights[neighbour] != height) continue;
-        grid[neighbour] = mark;
-        below[belowCount++] = std::uint32_t(neighbour);
+      std::uint32_t* const above = PendingSlot(i, aboveSlot);
+      std::uint32_t* const same = PendingSlot(i, sameSlot);
+      std::size_t aboveCount = counts[aboveSlot], sameCount = counts[sameSlot];
+      for (; cursor < size && source[cursor] < rowStart + w; ++cursor) {
+        const std::size_t cell = source[cursor];
+        const std::uint8_t* g = grid + cell;
+        // Most neighbours are drained already: find the undetermined ones without a
+        // branch a neighbour.
+        const unsigned undetermined =
+            unsigned(g[-wide] == kDescentNone) | unsigned(g[1] == kDescentNone) << 1 |
+            unsigned(g[wide] == kDescentNone) << 2 | unsigned(g[-1] == kDescentNone) << 3 |
+            unsigned(g[-wide - 1] == kDescentNone) << 4 | unsigned(g[-wide + 1] == kDescentNone) << 5 |
+            unsigned(g[wide + 1] == kDescentNone) << 6 | unsigned(g[wide - 1] == kDescentNone) << 7;
+        if (undetermined == 0) continue;
+        const T height = heights[cell];
+        // By the row they lie in: above (codes 0, 4, 5), the same (1, 3), below (2, 6, 7).
+        // A slot holds no more than its row's cells: each is drained once.
+        for (unsigned bits = undetermined & 0x31u; bits != 0; bits &= bits - 1) {
+          const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
+          if (heights[neighbour] != height) continue;
+          grid[neighbour] = mark;
+          above[aboveCount++] = std::uint32_t(neighbour);
+        }
+        for (unsigned bits = undetermined & 0x0Au; bits != 0; bits &= bits - 1) {
+          const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
+          if (heights[neighbour] != height) continue;
+          grid[neighbour] = mark;
+          same[sameCount++] = std::uint32_t(neighbour);
+        }
+        for (unsigned bits = undetermined & 0xC4u; bits != 0; bits &= bits - 1) {
+          const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
+          if (heights[neighbour] != height) continue;
+          grid[neighbour] = mark;
+          below[belowCount++] = std::uint32_t(neighbour);
+        }
       }
+      counts[aboveSlot] = aboveCount;
+      counts[sameSlot] = sameCount;
+      counts[belowSlot] = belowCount;
     }
-    pendingTotal_[i] += aboveCount + sameCount + belowCount - pendingCount_[i][slots[0]] -
-                        pendingCount_[i][slots[1]] - pendingCount_[i][slots[2]];
-    pendingCount_[i][slots[0]] = aboveCount;
-    pendingCount_[i][slots[1]] = sameCount;
-    pendingCount_[i][slots[2]] = belowCount;
   }
 
   std::uint32_t* PendingSlot(int i, int slot) {
@@ -320,7 +320,6 @@ class CFlatResolver {
     if (count == 0) return;
     const std::uint32_t* cells = PendingSlot(i, row % 3);
     rings_[std::size_t(i)].insert(rings_[std::size_t(i)].end(), cells, cells + count);
-    pendingTotal_[i] -= count;
     count = 0;
   }
 
@@ -399,7 +398,6 @@ class CFlatResolver {
   // (three slots of a row's width an iteration).
   std::vector<std::uint32_t> pending_;
   std::size_t pendingCount_[kGroupIterations + 1][3] = {};
-  std::size_t pendingTotal_[kGroupIterations + 1] = {};
   // Per column of the row under CodesOfRow: the mark of the iteration before, and
   // whether codes count as drained before.
   std::vector<std::uint8_t> before_;
