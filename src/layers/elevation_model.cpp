@@ -103,10 +103,12 @@ inline bool IsDrained(std::uint8_t code) { return code < 9; }
 // A ring may run across every row (a plateau draining sideways): walked one ring at
 // a time it would touch a new memory page in every cell. So iterations go in groups:
 // a band of rows is taken through all iterations of the group while it is in the
-// cache, each iteration one row behind the one before. A cell of row r in iteration t
-// depends only on rows r - 1 .. r + 1 after iteration t - 1, which that order has
-// finished, so the marks are those of one ring at a time. Rings are kept sorted by
-// row, so that a row finds the cells of the previous ring next to it in one place.
+// cache, each iteration two rows behind the one before. The cells of row r of ring
+// t - 1 drain their neighbours in rows r - 1 .. r + 1, which must then hold every
+// cell of iterations before t: those come from rows up to r + 2 of the rings before,
+// which that order has finished. So the marks are those of one ring at a time. Rings
+// are kept sorted by row, so that a row finds its cells of the previous ring in one
+// place; a drained cell waits in its row's slot until no later row can reach that row.
 template <typename T>
 class CFlatResolver {
  public:
