@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace linea {
 namespace {
 
@@ -91,6 +95,44 @@ std::ptrdiff_t WordLength(const char* p) {
   return std::countr_zero(first | second << 8 | 1u << 16);
 }
 
+#if defined(__SSE2__)
+// The same words and values as ParseShortWord with the blanks, digits and point of
+// 16 bytes found at once (and the word's end from the blanks alone, so that the next
+// word need not wait for this one's digits). Needs kShortWordBytes readable bytes.
+std::size_t ParseShortWordSse(const char* p, double& value) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  // Blanks: ' ', or \t .. \r (the byte less 9, unsigned, at most 4).
+  const __m128i control = _mm_sub_epi8(bytes, _mm_set1_epi8(9));
+  const __m128i isBlank = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
+                                       _mm_cmpeq_epi8(_mm_min_epu8(control, _mm_set1_epi8(4)), control));
+  const __m128i fromZero = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+  const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero);
+  const unsigned blanks = unsigned(_mm_movemask_epi8(isBlank));
+  const unsigned digitBits = unsigned(_mm_movemask_epi8(isDigit));
+  const unsigned pointBits = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('.'))));
+  const int length = std::countr_zero(blanks | 0x10000u);
+  const int sign = (*p == '-') | (*p == '+');
+  // After its sign the word must be digits and at most one point: 1 to 7 digits.
+  const unsigned word = ((1u << length) - 1) & ~((1u << sign) - 1);
+  const unsigned points = pointBits & word;
+  const int digits = length - sign - (points != 0 ? 1 : 0);
+  if (length == 16 || ((digitBits | points) & word) != word || (points & (points - 1)) != 0 || digits <= 0 ||
+      digits > 7)
+    return 0;
+  const char* const first = p + sign;
+  std::uint64_t digitBytes = Load8(first);
+  int integerDigits = digits;
+  if (points != 0) {
+    integerDigits = std::countr_zero(points) - sign;
+    const std::uint64_t before = (std::uint64_t(1) << (8 * integerDigits)) - 1;
+    digitBytes = (digitBytes & before) | (Load8(first + 1) & ~before);
+  }
+  const double result = double(DigitsValue(digitBytes, digits)) / kExactPowers[digits - integerDigits];
+  value = *p == '-' ? -result : result;
+  return std::size_t(length);
+}
+#endif
+
 }  // namespace
 
 std::size_t ParsePlainReal(std::string_view text, double& value) {
@@ -156,6 +198,17 @@ std::size_t ParseReals(std::string_view text, std::size_t& position, double* val
     while (p != end && IsBlank(*p)) ++p;
     if (p == end) break;
     double& value = values[read];
+#if defined(__SSE2__)
+    if (end - p >= kShortWordBytes) {
+      const std::size_t length = ParseShortWordSse(p, value);
+      if (length != 0) {
+        p += length + 1;  // and the blank after it
+        continue;
+      }
+    }
+#endif
+    // Elsewhere eight bytes at a time; on SSE2 this takes the words that path refused
+    // (none of them short decimals), at a little extra cost.
     if constexpr (std::endian::native == std::endian::little) {
       if (end - p >= kShortWordBytes) {
         const std::ptrdiff_t length = WordLength(p);
