@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -47,12 +48,17 @@ double Seconds(std::chrono::steady_clock::time_point from, std::chrono::steady_c
   return std::chrono::duration<double>(to - from).count();
 }
 
-double TimeOurs(const Heights& heights, int side, std::vector<std::uint8_t>& grid) {
+// Wall-clock seconds; `cpuSeconds` (when given) adds the processor time, which a
+// loaded machine's other work does not lengthen.
+double TimeOurs(const Heights& heights, int side, std::vector<std::uint8_t>& grid, double* cpuSeconds = nullptr) {
   linea::bench::CQuietHost host{true};  // Yes to the iteration question
+  const std::clock_t cpuStart = std::clock();
   const auto start = std::chrono::steady_clock::now();
   const int result = linea::ComputeDescent16(host, side, side, heights, grid);
   const auto end = std::chrono::steady_clock::now();
+  const std::clock_t cpuEnd = std::clock();
   benchmark::DoNotOptimize(grid.data());
+  if (cpuSeconds) *cpuSeconds += double(cpuEnd - cpuStart) / CLOCKS_PER_SEC;
   return result == 0 ? Seconds(start, end) : -1.0;
 }
 
@@ -90,17 +96,18 @@ void BM_DescentAgainstRescan(benchmark::State& state) {
 void BM_DescentPlateauCost(benchmark::State& state) {
   const int side = int(state.range(0)), step = int(state.range(1));
   const bool ringsAreRows = state.range(2) != 0;
-  double plateauSeconds = 0, slopeSeconds = 0;
+  double plateauSeconds = 0, slopeSeconds = 0, plateauCpu = 0, slopeCpu = 0;
   {
     const Heights slope = Slope(side);
     std::vector<std::uint8_t> grid(slope.size());
-    for (int i = 0; i < 2; ++i) slopeSeconds += TimeOurs(slope, side, grid);
+    for (int i = 0; i < 2; ++i) slopeSeconds += TimeOurs(slope, side, grid, &slopeCpu);
     slopeSeconds /= 2;
+    slopeCpu /= 2;
   }
   const Heights terraces = Terraces(side, step, ringsAreRows);
   std::vector<std::uint8_t> grid(terraces.size());
   for (auto _ : state) {
-    const double t = TimeOurs(terraces, side, grid);
+    const double t = TimeOurs(terraces, side, grid, &plateauCpu);
     state.SetIterationTime(t);
     plateauSeconds += t;
   }
@@ -108,6 +115,7 @@ void BM_DescentPlateauCost(benchmark::State& state) {
   state.counters["plateau_Mcells_per_s"] = cells * runs / plateauSeconds / 1e6;
   state.counters["no_plateau_Mcells_per_s"] = cells / slopeSeconds / 1e6;
   state.counters["ratio_plateau_to_no_plateau"] = plateauSeconds / runs / slopeSeconds;
+  state.counters["cpu_ratio_plateau_to_no_plateau"] = plateauCpu / runs / slopeCpu;
 }
 
 // The rescan costs one pass over the grid per ring: 8192^2 with 255-ring terraces

@@ -1,6 +1,9 @@
 #include "layers/elevation_model.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <climits>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -90,23 +93,38 @@ inline bool IsDrained(std::uint8_t code) { return code < 9; }
 // would have been drained then), so after a first full scan only the neighbours of
 // the previous ring need looking at: the cost is linear in the cells.
 //
-// Each iteration is one walk over the previous ring. A cell drained in the current
-// iteration is written at once, its code tagged with the iteration's parity
-// (kTagOdd or kTagEven), so that it does not yet count as drained for the others of
-// its ring; the walk of the next iteration strips the tag. Border cells hold
-// kBorderMark meanwhile, so that they are never taken for undetermined ones; the
-// destructor puts them back to 200 and strips the tags that are left.
+// The rings only find which iteration drains each cell; the cell holds a mark of
+// that iteration modulo 3 meanwhile. Neighbours of the same height are at most one
+// iteration apart, so once every iteration is done a last pass over the rows can
+// tell, from the marks alone, which neighbours were drained in the iteration before
+// a cell's own, and give it the first of them in code order. Border cells hold
+// kBorderMark meanwhile, so that they are never taken for undetermined ones.
+//
+// A ring may run across every row (a plateau draining sideways): walked one ring at
+// a time it would touch a new memory page in every cell. So iterations go in groups:
+// a band of rows is taken through all iterations of the group while it is in the
+// cache, each iteration two rows behind the one before. The cells of row r of ring
+// t - 1 drain their neighbours in rows r - 1 .. r + 1, which must then hold every
+// cell of iterations before t: those come from rows up to r + 2 of the rings before,
+// which that order has finished. So the marks are those of one ring at a time. Rings
+// are kept sorted by row, so that a row finds its cells of the previous ring in one
+// place; a drained cell waits in its row's slot until no later row can reach that row.
 template <typename T>
 class CFlatResolver {
  public:
+  // Iterations taken together, and rows a band.
+  static constexpr int kGroupIterations = 64;
+  static constexpr int kBandRows = 16;
+
   CFlatResolver(int width, int height, const T* heights, std::uint8_t* grid)
-      : width_(width), height_(height), heights_(heights), grid_(grid), offsets_(width) {
+      : width_(width), height_(height), heights_(heights), grid_(grid) {
+    // The last pass runs in the destructor: its rows are taken now (may throw std::bad_alloc).
+    for (auto* row : {&before_, &afterCodes_, &done_[0], &done_[1]}) row->assign(std::size_t(std::max(width, 0)), 0);
     SetBorder(kBorderMark);
   }
+  // Turns the marks into codes (also after an interrupted run: no mark is left).
   ~CFlatResolver() {
-    // After an interrupted walk both lists may hold tagged cells.
-    for (const std::uint32_t cell : ring_) grid_[cell] &= kCodeBits;
-    for (const std::uint32_t cell : next_) grid_[cell] &= kCodeBits;
+    CodesOfMarks();
     SetBorder(kDescentNone);
   }
   CFlatResolver(const CFlatResolver&) = delete;
@@ -118,10 +136,15 @@ class CFlatResolver {
   // means nothing and the caller drops the grid).
   template <typename OnRow>
   bool FirstRing(OnRow&& onRow) {
-    ring_.clear();
-    tag_ = kTagOdd;
+    rings_.assign(kGroupIterations + 1, {});
+    pending_.assign(std::size_t(kGroupIterations + 1) * 3 * std::size_t(width_), 0);
+    std::vector<std::uint32_t>& ring = rings_[0];
+    iteration_ = 1;
     if (width_ < 3 || height_ < 3) return false;
     const std::size_t w = std::size_t(width_);
+    const std::ptrdiff_t offsets[kDescentCodes] = {-std::ptrdiff_t(w), 1, std::ptrdiff_t(w), -1,
+                                                   -std::ptrdiff_t(w) - 1, -std::ptrdiff_t(w) + 1,
+                                                   std::ptrdiff_t(w) + 1, std::ptrdiff_t(w) - 1};
     std::vector<std::uint8_t> candidate(w);
     for (int row = 1; row < height_ - 1; ++row) {
       if (!onRow(row)) return false;
@@ -130,7 +153,7 @@ class CFlatResolver {
       const std::uint8_t* down = here + w;
       // Only undetermined cells next to a drained one can drain now: a branch-free
       // pass over the row finds them, so that plateau interiors cost little. Cells
-      // drained in this iteration carry their tag and so do not count yet.
+      // drained in this iteration carry their mark and so do not count.
       for (std::size_t x = 1; x + 1 < w; ++x)
         candidate[x] = std::uint8_t(
             (here[x] == kDescentNone) &
@@ -140,65 +163,219 @@ class CFlatResolver {
       const std::size_t start = std::size_t(row) * w;
       for (std::size_t x = 1; x + 1 < w; ++x) {
         if (!candidate[x]) continue;
-        const std::uint8_t code = DrainCode(start + x, 0);
-        if (code == kDescentNone) continue;  // the drained neighbours lie higher or lower
-        grid_[start + x] = code | tag_;
-        ring_.push_back(std::uint32_t(start + x));
+        const std::size_t cell = start + x;
+        const T height = heights_[cell];
+        for (const std::ptrdiff_t offset : offsets) {
+          const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offset);
+          // The drained neighbours may lie higher or lower.
+          if (grid_[neighbour] < kDescentCodes && heights_[neighbour] == height) {
+            grid_[cell] = MarkOf(1);
+            ring.push_back(std::uint32_t(cell));
+            break;
+          }
+        }
       }
     }
-    return !ring_.empty();
+    NoteRows(ring);
+    return !ring.empty();
   }
 
-  // One more iteration from the ring drained last. True when some cell changed.
-  // May throw std::bad_alloc.
-  bool NextRing() {
-    const std::uint8_t previous = tag_;
-    tag_ = tag_ == kTagOdd ? kTagEven : kTagOdd;
-    next_.clear();
-    const std::size_t count = ring_.size();
-    for (std::size_t i = 0; i < count; ++i) {
-      // A ring across many rows touches a new memory page in every cell: asking for
-      // the cells ahead early hides most of the wait.
-      if (i + kPrefetchDistance < count) {
-        const std::uint32_t ahead = ring_[i + kPrefetchDistance];
-        __builtin_prefetch(grid_ + ahead, 1);
-        __builtin_prefetch(heights_ + ahead, 0);
-      }
-      const std::uint32_t cell = ring_[i];
-      grid_[cell] &= kCodeBits;
-      const T height = heights_[cell];
-      for (int k = 0; k < kDescentCodes; ++k) {
-        const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets_.of[k]);
-        if (grid_[neighbour] != kDescentNone || heights_[neighbour] != height) continue;
-        grid_[neighbour] = DrainCode(neighbour, previous) | tag_;
-        next_.push_back(std::uint32_t(neighbour));
-      }
+  // Up to `count` (1 .. kGroupIterations) more iterations from the ring drained last.
+  // Returns how many of them drained some cell; when fewer than `count`, nothing is
+  // left to drain. May throw std::bad_alloc.
+  int NextRings(int count) {
+    count = std::clamp(count, 1, kGroupIterations);
+    if (rings_.empty() || rings_[0].empty()) return 0;
+    for (int i = 1; i <= count; ++i) {
+      rings_[std::size_t(i)].clear();
+      std::fill(std::begin(pendingCount_[i]), std::end(pendingCount_[i]), std::size_t(0));
     }
-    ring_.swap(next_);
-    return !ring_.empty();
+    std::size_t cursor[kGroupIterations + 1] = {};
+    // Iteration i starts from cells at most i - 1 rows beyond the rows of the last ring.
+    const int lowRow = std::max(1, RowOf(rings_[0].front()) - count);
+    const int highRow = std::min(height_ - 2, RowOf(rings_[0].back()) + count);
+    for (int band = lowRow; band - 2 * (count - 1) <= highRow; band += kBandRows)
+      for (int i = 1; i <= count; ++i) {
+        const int from = std::max(lowRow, band - 2 * (i - 1));
+        const int to = std::min(highRow, band + kBandRows - 1 - 2 * (i - 1));
+        if (from <= to) DrainRows(i, from, to, cursor[i], MarkOf(iteration_ + i));
+        if (from <= to && to == highRow) {  // the iteration is complete: its last rows too
+          for (int row = highRow - 1; row <= highRow + 1; ++row) FlushRow(row, i);
+        }
+      }
+    int drained = 0;
+    while (drained < count && !rings_[std::size_t(drained) + 1].empty()) {
+      NoteRows(rings_[std::size_t(drained) + 1]);
+      ++drained;
+    }
+    // The last ring of the group starts the next group.
+    if (drained == count) {
+      rings_[0].swap(rings_[std::size_t(count)]);
+      iteration_ += count;
+    }
+    return drained;
   }
 
  private:
-  static constexpr std::uint8_t kCodeBits = 0x07;
-  static constexpr std::uint8_t kTagOdd = 0x10;
-  static constexpr std::uint8_t kTagEven = 0x20;
+  // Marks of the iterations modulo 3: kMark0 + t % 3. Codes are below them, 200 and
+  // kBorderMark above.
+  static constexpr std::uint8_t kMark0 = 0x40;
   static constexpr std::uint8_t kBorderMark = 202;
-  static constexpr std::size_t kPrefetchDistance = 64;
 
-  // Drained before this iteration: an untagged code, or one of the previous ring.
-  static bool DrainedBefore(std::uint8_t value, std::uint8_t previous) {
-    return value < kDescentCodes || (previous != 0 && (value & ~kCodeBits) == previous);
+  static std::uint8_t MarkOf(int iteration) { return std::uint8_t(kMark0 + iteration % 3); }
+
+  int RowOf(std::uint32_t cell) const { return int(cell / std::uint32_t(width_)); }
+
+  void NoteRows(const std::vector<std::uint32_t>& ring) {
+    if (ring.empty()) return;
+    firstMarkedRow_ = std::min(firstMarkedRow_, RowOf(ring.front()));
+    lastMarkedRow_ = std::max(lastMarkedRow_, RowOf(ring.back()));
   }
 
-  // The first neighbour in code order of the same height drained before this iteration.
-  std::uint8_t DrainCode(std::size_t cell, std::uint8_t previous) const {
-    const T height = heights_[cell];
-    for (int k = 0; k < kDescentCodes; ++k) {
-      const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets_.of[k]);
-      // The grid first: a byte, and on a plateau most neighbours are not drained yet.
-      if (DrainedBefore(grid_[neighbour], previous) && heights_[neighbour] == height) return std::uint8_t(k);
+  // Iteration `i` of the group from the cells of the previous ring in rows `from` ..
+  // `to`: their undetermined neighbours of the same height are drained. They wait in
+  // the slot of their row (row modulo 3) and join the ring in row order once no later
+  // row of the previous ring can reach them: row r - 2 when row r starts. `cursor`
+  // walks the previous ring row by row. Reading rows r - 1 .. r + 1 needs them
+  // complete for the previous iteration, whose cells come from rows up to r + 2.
+  void DrainRows(int i, int from, int to, std::size_t& cursor, std::uint8_t mark) {
+    const std::vector<std::uint32_t>& source = rings_[std::size_t(i) - 1];
+    std::vector<std::uint32_t>& ring = rings_[std::size_t(i)];
+    const std::size_t size = source.size();
+    const std::size_t w = std::size_t(width_);
+    const std::ptrdiff_t wide = std::ptrdiff_t(w);
+    const std::ptrdiff_t offsets[kDescentCodes] = {-wide, 1, wide, -1, -wide - 1, -wide + 1, wide + 1, wide - 1};
+    // Local copies: the grid's bytes could otherwise alias the members.
+    std::uint8_t* const grid = grid_;
+    const T* const heights = heights_;
+    std::size_t* const counts = pendingCount_[i];
+    for (int row = from; row <= to; ++row) {
+      // Slots of rows row - 1, row, row + 1; the last held row - 2 until now.
+      const int aboveSlot = (row + 2) % 3, sameSlot = row % 3, belowSlot = (row + 1) % 3;
+      std::uint32_t* const below = PendingSlot(i, belowSlot);
+      std::size_t belowCount = counts[belowSlot];
+      if (belowCount != 0) {
+        ring.insert(ring.end(), below, below + belowCount);
+        belowCount = 0;
+      }
+      const std::size_t rowStart = std::size_t(row) * w;
+      if (cursor == size || source[cursor] >= rowStart + w) {
+        counts[belowSlot] = 0;
+        // Nothing in this row: with nothing pending either, on to the next row of
+        // the previous ring at once (a ring may be a few rows far apart).
+        if (counts[aboveSlot] == 0 && counts[sameSlot] == 0) {
+          const std::int64_t next = cursor < size ? std::int64_t(RowOf(source[cursor])) : INT_MAX;
+          row = int(std::min<std::int64_t>(next, std::int64_t(to) + 1)) - 1;
+        }
+        continue;
+      }
+      std::uint32_t* const above = PendingSlot(i, aboveSlot);
+      std::uint32_t* const same = PendingSlot(i, sameSlot);
+      std::size_t aboveCount = counts[aboveSlot], sameCount = counts[sameSlot];
+      for (; cursor < size && source[cursor] < rowStart + w; ++cursor) {
+        const std::size_t cell = source[cursor];
+        const std::uint8_t* g = grid + cell;
+        // Most neighbours are drained already: find the undetermined ones without a
+        // branch a neighbour.
+        const unsigned undetermined =
+            unsigned(g[-wide] == kDescentNone) | unsigned(g[1] == kDescentNone) << 1 |
+            unsigned(g[wide] == kDescentNone) << 2 | unsigned(g[-1] == kDescentNone) << 3 |
+            unsigned(g[-wide - 1] == kDescentNone) << 4 | unsigned(g[-wide + 1] == kDescentNone) << 5 |
+            unsigned(g[wide + 1] == kDescentNone) << 6 | unsigned(g[wide - 1] == kDescentNone) << 7;
+        if (undetermined == 0) continue;
+        const T height = heights[cell];
+        // By the row they lie in: above (codes 0, 4, 5), the same (1, 3), below (2, 6, 7).
+        // A slot holds no more than its row's cells: each is drained once.
+        for (unsigned bits = undetermined & 0x31u; bits != 0; bits &= bits - 1) {
+          const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
+          if (heights[neighbour] != height) continue;
+          grid[neighbour] = mark;
+          above[aboveCount++] = std::uint32_t(neighbour);
+        }
+        for (unsigned bits = undetermined & 0x0Au; bits != 0; bits &= bits - 1) {
+          const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
+          if (heights[neighbour] != height) continue;
+          grid[neighbour] = mark;
+          same[sameCount++] = std::uint32_t(neighbour);
+        }
+        for (unsigned bits = undetermined & 0xC4u; bits != 0; bits &= bits - 1) {
+          const std::size_t neighbour = std::size_t(std::ptrdiff_t(cell) + offsets[std::countr_zero(bits)]);
+          if (heights[neighbour] != height) continue;
+          grid[neighbour] = mark;
+          below[belowCount++] = std::uint32_t(neighbour);
+        }
+      }
+      counts[aboveSlot] = aboveCount;
+      counts[sameSlot] = sameCount;
+      counts[belowSlot] = belowCount;
     }
-    return kDescentNone;  // not reached for a neighbour of the previous ring
+  }
+
+  std::uint32_t* PendingSlot(int i, int slot) {
+    return pending_.data() + (std::size_t(i) * 3 + std::size_t(slot)) * std::size_t(width_);
+  }
+
+  // Moves the cells pending for `row` into ring `i`.
+  void FlushRow(int row, int i) {
+    if (row < 0) return;
+    std::size_t& count = pendingCount_[i][row % 3];
+    if (count == 0) return;
+    const std::uint32_t* cells = PendingSlot(i, row % 3);
+    rings_[std::size_t(i)].insert(rings_[std::size_t(i)].end(), cells, cells + count);
+    count = 0;
+  }
+
+  // The code of every marked cell: its first neighbour in code order of the same
+  // height drained in the iteration before its own (a mark one lower modulo 3, or,
+  // for the first iteration, a code). Rows are written back one row late, so that
+  // the row below still reads the marks of the row above.
+  void CodesOfMarks() {
+    if (firstMarkedRow_ > lastMarkedRow_) return;
+    const std::size_t w = std::size_t(width_);
+    for (int row = firstMarkedRow_; row <= lastMarkedRow_ + 1; ++row) {
+      if (row <= lastMarkedRow_) CodesOfRow(row, done_[row & 1].data());
+      if (row > firstMarkedRow_)  // the previous row is read no more
+        std::copy(done_[(row - 1) & 1].begin() + 1, done_[(row - 1) & 1].end() - 1,
+                  grid_ + std::size_t(row - 1) * w + 1);
+    }
+    firstMarkedRow_ = INT_MAX;
+    lastMarkedRow_ = -1;
+  }
+
+  // One simple pass over the row a code, so that the compiler takes many cells at
+  // once; `out` gets the row with the codes in place of the marks.
+  void CodesOfRow(int row, std::uint8_t* out) {
+    const std::size_t w = std::size_t(width_);
+    const std::uint8_t* g[3] = {grid_ + std::size_t(row - 1) * w, grid_ + std::size_t(row) * w,
+                                grid_ + std::size_t(row + 1) * w};
+    const T* h[3] = {heights_ + std::size_t(row - 1) * w, heights_ + std::size_t(row) * w,
+                     heights_ + std::size_t(row + 1) * w};
+    std::uint8_t* before = before_.data();
+    std::uint8_t* afterCodes = afterCodes_.data();
+    const std::uint8_t* here = g[1];
+    for (std::size_t x = 1; x + 1 < w; ++x) {
+      const std::uint8_t mark = std::uint8_t(here[x] - kMark0);  // 0..2 for a marked cell
+      // The mark of the iteration before: 2 before 0, 0 before 1, 1 before 2. The
+      // first iteration drains into coded cells (a mark of 1 never follows a code
+      // otherwise: that cell would have drained in the first iteration).
+      before[x] = std::uint8_t(kMark0 + (mark == 0 ? 2 : mark - 1));
+      afterCodes[x] = mark == 1 ? 0xFF : 0;
+      out[x] = mark < 3 ? kDescentNone : here[x];
+    }
+    // Neighbours in code order as (row of the three, column offset), the last first
+    // so that the first drained one in code order is written last.
+    constexpr int kRow[kDescentCodes] = {0, 1, 2, 1, 0, 0, 2, 2};
+    constexpr int kColumn[kDescentCodes] = {0, 1, 0, -1, -1, 1, 1, -1};
+    for (int k = kDescentCodes - 1; k >= 0; --k) {
+      const std::uint8_t* other = g[kRow[k]] + kColumn[k];
+      const T* otherHeight = h[kRow[k]] + kColumn[k];
+      const T* height = h[1];
+      for (std::size_t x = 1; x + 1 < w; ++x) {
+        const bool drained = (other[x] == before[x]) | ((other[x] < kDescentCodes) & (afterCodes[x] != 0));
+        const bool take = drained & (otherHeight[x] == height[x]) & (std::uint8_t(here[x] - kMark0) < 3);
+        out[x] = take ? std::uint8_t(k) : out[x];
+      }
+    }
   }
 
   void SetBorder(std::uint8_t value) {
@@ -216,10 +393,22 @@ class CFlatResolver {
   int height_;
   const T* heights_;
   std::uint8_t* grid_;
-  NeighbourOffsets offsets_;
-  std::vector<std::uint32_t> ring_;
-  std::vector<std::uint32_t> next_;
-  std::uint8_t tag_ = 0;
+  // rings_[0]: the ring drained last (iteration iteration_); rings_[i]: iteration
+  // iteration_ + i of the group under way.
+  std::vector<std::vector<std::uint32_t>> rings_;
+  // Cells of iteration i drained but not yet in rings_[i], by row modulo 3.
+  // (three slots of a row's width an iteration).
+  std::vector<std::uint32_t> pending_;
+  std::size_t pendingCount_[kGroupIterations + 1][3] = {};
+  // Per column of the row under CodesOfRow: the mark of the iteration before, and
+  // whether codes count as drained before.
+  std::vector<std::uint8_t> before_;
+  std::vector<std::uint8_t> afterCodes_;
+  // Two rows of codes written back one row late.
+  std::vector<std::uint8_t> done_[2];
+  int iteration_ = 0;
+  int firstMarkedRow_ = INT_MAX;
+  int lastMarkedRow_ = -1;
 };
 
 // Closes the progress window on every way out, when it opened it. A window the caller
@@ -276,7 +465,6 @@ int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> hei
   if (!progress.Set(0.5)) return kErrorStopped;
   try {
     CFlatResolver<T> flats(width, height, heights.data(), grid.data());
-    int iterations = 0;
     int limit = kFlatIterationLimit;
     // The first iteration looks at every interior cell: on large models it takes
     // as long as the slope pass, so it reports its rows too.
@@ -287,8 +475,8 @@ int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> hei
       return !stopped;
     });
     if (stopped) return kErrorStopped;
-    for (;;) {
-      ++iterations;
+    // `iterations` were done, the last of them changing cells when `changed`.
+    for (int iterations = 1;;) {
       // Asked only while there is work left: after an iteration that changed nothing
       // every reachable cell is drained.
       if (changed && iterations == limit &&
@@ -296,7 +484,10 @@ int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> hei
         limit += kFlatIterationStep;
       if (!changed || iterations >= limit) break;
       if (!progress.Set(0.5 + iterations * 0.5 / limit)) return kErrorStopped;
-      changed = flats.NextRing();
+      const int count = std::min(limit - iterations, int(CFlatResolver<T>::kGroupIterations));
+      const int drained = flats.NextRings(count);
+      iterations += drained;
+      changed = drained == count;
     }
   } catch (const std::bad_alloc&) {
     return kErrorOutOfMemory;

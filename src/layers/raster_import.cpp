@@ -133,6 +133,9 @@ class CWordReader {
     std::string_view word;
     return Next(word) && ParseReal(word, value);
   }
+  // Up to `count` more words as reals into `values`; how many were read (fewer at the
+  // end or at a word that is not a number).
+  std::size_t NextReals(double* values, std::size_t count) { return ParseReals(text_, position_, values, count); }
   std::size_t Remaining() const { return text_.size() - position_; }
 
  private:
@@ -816,16 +819,22 @@ int ReadGrid(CAppHost& host, const std::string& path, std::vector<std::uint16_t>
     Fail(host, kOutOfMemory);
     return 1;
   }
+  // A row of values is read in one call, then scaled.
+  std::vector<double> values;
+  if (!TryResize(values, std::uint64_t(w))) {
+    Fail(host, kOutOfMemory);
+    return 1;
+  }
   for (int fileRow = 0; fileRow < h; ++fileRow) {
     if (progress && !progress(kReadShare + (1.0 - kReadShare) * double(fileRow) / h)) return kErrorStopped;
     // The file starts with the lowest y, the buffer with the top row.
     std::uint16_t* row = grid.data() + std::size_t(h - 1 - fileRow) * std::size_t(w);
+    if (reader.NextReals(values.data(), values.size()) != values.size()) {
+      FailOpen(host, path);
+      return 1;
+    }
     for (int column = 0; column < w; ++column) {
-      double value = 0;
-      if (!reader.NextReal(value)) {
-        FailOpen(host, path);
-        return 1;
-      }
+      const double value = values[std::size_t(column)];
       if (std::isnan(value) || value >= kGridBlank || value < zMin) {
         row[column] = 0;
         continue;

@@ -5,8 +5,11 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace linea {
 namespace {
@@ -48,8 +51,9 @@ TEST(ParseReal, GivesExactlyWhatFromCharsGivesForRandomWords) {
     double expected = 0, actual = 0;
     const bool expectedOk = Reference(word, expected);
     ASSERT_EQ(ParseReal(word, actual), expectedOk) << "'" << word << "'";
-    if (expectedOk)
+    if (expectedOk) {
       ASSERT_EQ(std::bit_cast<std::uint64_t>(actual), std::bit_cast<std::uint64_t>(expected)) << "'" << word << "'";
+    }
     double fast = 0;
     if (ParsePlainReal(word, fast) == word.size()) ++plain;
   }
@@ -67,8 +71,9 @@ TEST(ParseReal, HandlesTheEdgesOfThePlainPath) {
     double expected = 0, actual = 0;
     const bool expectedOk = Reference(text, expected);
     ASSERT_EQ(ParseReal(text, actual), expectedOk) << "'" << text << "'";
-    if (expectedOk && expected == expected)
+    if (expectedOk && expected == expected) {
       EXPECT_EQ(std::bit_cast<std::uint64_t>(actual), std::bit_cast<std::uint64_t>(expected)) << "'" << text << "'";
+    }
   }
 }
 
@@ -81,6 +86,108 @@ TEST(ParsePlainReal, StopsAtTheEndOfTheNumber) {
   EXPECT_EQ(ParsePlainReal("abc", value), 0u);
   EXPECT_EQ(ParsePlainReal("1.00000000000000001", value), 0u);  // beyond 2^53: not plain
   EXPECT_EQ(ParsePlainReal("1.000000000000000000001", value), 0u);  // beyond 64 bits
+}
+
+// Reading many words at once: the reference splits at the reader's blanks and reads
+// each word as before; a word that is not a number ends a call, passed over.
+bool IsReaderBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+std::size_t SkipBlanks(std::string_view text, std::size_t position) {
+  while (position < text.size() && IsReaderBlank(text[position])) ++position;
+  return position;
+}
+
+std::size_t ReferenceReals(std::string_view text, std::size_t& position, double* values, std::size_t count) {
+  std::size_t read = 0;
+  while (read < count) {
+    position = SkipBlanks(text, position);
+    if (position >= text.size()) break;
+    const std::size_t start = position;
+    while (position < text.size() && !IsReaderBlank(text[position])) ++position;
+    if (!Reference(text.substr(start, position - start), values[read])) break;
+    ++read;
+  }
+  return read;
+}
+
+// Both readings call by call in calls of `chunk` values: the same values bit for bit,
+// the same calls cut short, and the same place to go on from (blanks aside).
+void ExpectSameReading(std::string_view text, std::size_t chunk, const std::string& what) {
+  std::vector<double> ours(chunk), theirs(chunk);
+  std::size_t ourPosition = 0, theirPosition = 0;
+  for (int call = 0; SkipBlanks(text, theirPosition) < text.size(); ++call) {
+    const std::size_t ourRead = ParseReals(text, ourPosition, ours.data(), chunk);
+    const std::size_t theirRead = ReferenceReals(text, theirPosition, theirs.data(), chunk);
+    ASSERT_EQ(ourRead, theirRead) << what << " call " << call;
+    for (std::size_t i = 0; i < ourRead; ++i)
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(ours[i]), std::bit_cast<std::uint64_t>(theirs[i])) << what << " value " << i;
+    ASSERT_EQ(SkipBlanks(text, ourPosition), SkipBlanks(text, theirPosition)) << what << " call " << call;
+  }
+  EXPECT_EQ(ParseReals(text, ourPosition, ours.data(), chunk), 0u) << what;
+}
+
+std::string RandomBlanks(std::mt19937& random) {
+  const char* runs[] = {" ", " ", " ", "\n", "\r\n", "\t", "  ", "\v", "\f", " \n "};
+  return runs[random() % 10];
+}
+
+TEST(ParseReals, ReadsRandomTextsExactlyAsWordByWordReading) {
+  std::mt19937 random(7);
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string text;
+    if (random() % 2) text += RandomBlanks(random);
+    const int words = int(random() % 40);
+    for (int i = 0; i < words; ++i) {
+      std::string word = RandomWord(random);
+      if (word.empty()) word = "0";
+      // Now and then a control character or a byte above 127 inside or after a word.
+      if (random() % 50 == 0) word.insert(random() % (word.size() + 1), 1, "\x01\x1f\x80\xff\x7f"[random() % 5]);
+      text += word;
+      if (i + 1 < words || random() % 2) text += RandomBlanks(random);
+    }
+    for (const std::size_t chunk : {std::size_t(1), std::size_t(3), std::size_t(64)}) {
+      ExpectSameReading(text, chunk, "trial " + std::to_string(trial) + " '" + text + "'");
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST(ParseReals, ReadsGridWordsOfEveryPrecisionBitForBit) {
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> magnitude(-7, 9);
+  std::string text;
+  for (int i = 0; i < 200000; ++i) {
+    const double value = (random() % 3 == 0 ? -1 : 1) * std::pow(10.0, magnitude(random)) * (random() % 7 == 0 ? 0 : 1);
+    char word[64];
+    const char* formats[] = {"%.3f", "%.0f", "%.1f", "%.7f", "%.8f", "%.2f", "%g", "%.15g", "%+.3f", "%.3e"};
+    std::snprintf(word, sizeof word, formats[random() % 10], value);
+    text += word;
+    text += i % 100 == 99 ? "\r\n" : " ";
+  }
+  ExpectSameReading(text, 4096, "grid words");
+  // None refused: one call reads them all.
+  std::vector<double> values(200001);
+  std::size_t position = 0;
+  EXPECT_EQ(ParseReals(text, position, values.data(), values.size()), 200000u);
+}
+
+TEST(ParseReals, StopsAfterCountAndAtARefusedWord) {
+  std::vector<double> values(4, -1);
+  std::size_t position = 0;
+  const std::string text = "  1.5\t-2.25\n3 x7 4.125      5.000000 ";
+  EXPECT_EQ(ParseReals(text, position, values.data(), 2), 2u);
+  EXPECT_EQ(values[0], 1.5);
+  EXPECT_EQ(values[1], -2.25);
+  EXPECT_EQ(ParseReals(text, position, values.data(), 4), 1u);  // "x7" is no number
+  EXPECT_EQ(values[0], 3.0);
+  EXPECT_EQ(text.substr(position, 2), " 4");
+  EXPECT_EQ(ParseReals(text, position, values.data(), 4), 2u);  // the end of the text
+  EXPECT_EQ(values[0], 4.125);
+  EXPECT_EQ(values[1], 5.0);
+  EXPECT_EQ(position, text.size());
+  EXPECT_EQ(ParseReals(text, position, values.data(), 4), 0u);
+  std::size_t beyond = text.size() + 5;  // a position past the end reads nothing
+  EXPECT_EQ(ParseReals(text, beyond, values.data(), 4), 0u);
 }
 
 }  // namespace
