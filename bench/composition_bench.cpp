@@ -163,10 +163,19 @@ void BM_DrawingPass(benchmark::State& state) {
   });
 }
 
-// The whole composition as the view asks for it after a change.
+// The whole composition, drawing included, as the view asks for it after a change of
+// a raster layer: ratio_to_memcpy is the figure composition is judged by.
 void BM_ComposeLayers(benchmark::State& state) {
   MeasureAgainstMemcpy(state, [](Project& project) {
     project.band->MarkChanged();
+    if (!project.stack.ComposeLayers(project.settings)) std::abort();
+  });
+}
+
+// The composition right after an edit of the drawing, which rasterises it again.
+void BM_ComposeAfterDrawingEdit(benchmark::State& state) {
+  MeasureAgainstMemcpy(state, [](Project& project) {
+    project.drawing->MarkChanged();
     if (!project.stack.ComposeLayers(project.settings)) std::abort();
   });
 }
@@ -185,6 +194,7 @@ BENCHMARK(BM_StripesPass)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BandPass)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawingPass)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComposeLayers)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeAfterDrawingEdit)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

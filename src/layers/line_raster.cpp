@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "imaging/image.h"
 
 namespace linea {
 namespace {
 
+// A 24-bit buffer painted in one colour.
 struct PaintTarget {
   std::uint8_t* bits;
   std::int64_t bytesPerLine;
@@ -16,6 +18,34 @@ struct PaintTarget {
   std::int64_t width;
   std::int64_t height;
   std::uint8_t blue, green, red;
+
+  void Span(std::int64_t row, std::int64_t left, std::int64_t right) const {
+    std::uint8_t* p = bits + row * bytesPerLine + left * bytesPerPixel;
+    for (std::int64_t column = left; column <= right; ++column, p += bytesPerPixel) {
+      p[0] = blue;
+      p[1] = green;
+      p[2] = red;
+    }
+  }
+};
+
+// A buffer of one byte per pixel painted with one value.
+struct ByteTarget {
+  std::uint8_t* bits;
+  std::int64_t bytesPerLine;
+  std::int64_t width;
+  std::int64_t height;
+  std::uint8_t value;
+
+  void Span(std::int64_t row, std::int64_t left, std::int64_t right) const {
+    std::uint8_t* p = bits + row * bytesPerLine + left;
+    const std::size_t count = std::size_t(right - left + 1);
+    if (count > 16) {
+      std::memset(p, value, count);
+      return;
+    }
+    for (std::size_t i = 0; i < count; ++i) p[i] = value;  // the usual brush: a call costs more
+  }
 };
 
 struct Brush {
@@ -37,21 +67,23 @@ bool MakeTarget(std::uint8_t* bits, int bytesPerLine, int bytesPerPixel, std::ui
   return true;
 }
 
+bool MakeTarget(std::uint8_t* bits, int bytesPerLine, std::uint8_t value, int imageWidth, int imageHeight,
+                ByteTarget& target) {
+  if (bits == nullptr || imageWidth <= 0 || imageHeight <= 0) return false;
+  if (bytesPerLine < imageWidth) return false;
+  target = {bits, bytesPerLine, imageWidth, imageHeight, value};
+  return true;
+}
+
 // The brush at (x, y), clipped to the image.
-inline void PaintBrush(const PaintTarget& t, std::int64_t x, std::int64_t y, const Brush& brush) {
+template <typename Target>
+inline void PaintBrush(const Target& t, std::int64_t x, std::int64_t y, const Brush& brush) {
   const std::int64_t top = std::max<std::int64_t>(y + brush.lo, 0);
   const std::int64_t bottom = std::min<std::int64_t>(y + brush.hi, t.height - 1);
   const std::int64_t left = std::max<std::int64_t>(x + brush.lo, 0);
   const std::int64_t right = std::min<std::int64_t>(x + brush.hi, t.width - 1);
   if (top > bottom || left > right) return;
-  for (std::int64_t row = top; row <= bottom; ++row) {
-    std::uint8_t* p = t.bits + row * t.bytesPerLine + left * t.bytesPerPixel;
-    for (std::int64_t column = left; column <= right; ++column, p += t.bytesPerPixel) {
-      p[0] = t.blue;
-      p[1] = t.green;
-      p[2] = t.red;
-    }
-  }
+  for (std::int64_t row = top; row <= bottom; ++row) t.Span(row, left, right);
 }
 
 // Steps t = 0 .. count - 1 along the major axis put the brush's major coordinate at
@@ -70,12 +102,9 @@ void ClipSteps(std::int64_t start, std::int64_t direction, std::int64_t count, s
   }
 }
 
-}  // namespace
-
-void DrawSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPerLine, int bytesPerPixel,
-                 std::uint32_t color, int width, int imageWidth, int imageHeight) {
-  PaintTarget target;
-  if (width < 1 || !MakeTarget(bits, bytesPerLine, bytesPerPixel, color, imageWidth, imageHeight, target)) return;
+// Every writer of a segment steps the same way; only what a brush position paints differs.
+template <typename Target>
+void Segment(const Target& target, int x0, int y0, int x1, int y1, int width) {
   const Brush brush = BrushOfWidth(width);
   const std::int64_t dx = std::int64_t(x1) - x0;
   const std::int64_t dy = std::int64_t(y1) - y0;
@@ -104,10 +133,33 @@ void DrawSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPe
   }
 }
 
+}  // namespace
+
+void DrawSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPerLine, int bytesPerPixel,
+                 std::uint32_t color, int width, int imageWidth, int imageHeight) {
+  PaintTarget target;
+  if (width < 1 || !MakeTarget(bits, bytesPerLine, bytesPerPixel, color, imageWidth, imageHeight, target)) return;
+  Segment(target, x0, y0, x1, y1, width);
+}
+
 void DrawDot(int x, int y, std::uint8_t* bits, int bytesPerLine, int bytesPerPixel, std::uint32_t color,
              int width, int imageWidth, int imageHeight) {
   PaintTarget target;
   if (width < 1 || !MakeTarget(bits, bytesPerLine, bytesPerPixel, color, imageWidth, imageHeight, target)) return;
+  PaintBrush(target, x, y, BrushOfWidth(width));
+}
+
+void DrawSegmentBytes(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPerLine, std::uint8_t value,
+                      int width, int imageWidth, int imageHeight) {
+  ByteTarget target;
+  if (width < 1 || !MakeTarget(bits, bytesPerLine, value, imageWidth, imageHeight, target)) return;
+  Segment(target, x0, y0, x1, y1, width);
+}
+
+void DrawDotBytes(int x, int y, std::uint8_t* bits, int bytesPerLine, std::uint8_t value, int width,
+                  int imageWidth, int imageHeight) {
+  ByteTarget target;
+  if (width < 1 || !MakeTarget(bits, bytesPerLine, value, imageWidth, imageHeight, target)) return;
   PaintBrush(target, x, y, BrushOfWidth(width));
 }
 

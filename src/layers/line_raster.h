@@ -23,4 +23,11 @@ void DrawSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPe
 void DrawDot(int x, int y, std::uint8_t* bits, int bytesPerLine, int bytesPerPixel, std::uint32_t color,
              int width, int imageWidth, int imageHeight);
 
+// The same two over a buffer of one byte per pixel (bytesPerLine at least imageWidth):
+// every pixel the 24-bit versions would paint is set to `value`, no other.
+void DrawSegmentBytes(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPerLine, std::uint8_t value,
+                      int width, int imageWidth, int imageHeight);
+void DrawDotBytes(int x, int y, std::uint8_t* bits, int bytesPerLine, std::uint8_t value, int width,
+                  int imageWidth, int imageHeight);
+
 }  // namespace linea

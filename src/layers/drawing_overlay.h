@@ -1,0 +1,73 @@
+#pragma once
+// What the visible line drawings paint on the composed picture, kept between
+// compositions. A drawing only ever replaces pixels with its own colours, whatever
+// lies under them, so its pixels are rasterised once when the drawings change and
+// then copied into the picture, strip by strip, after the raster layers.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "layers/layer.h"
+
+namespace linea {
+
+class CImage;
+class CVectorLayer3;
+
+class CDrawingOverlay {
+ public:
+  // Makes the overlay stand for `drawings`, in drawing order, on a width x height
+  // picture under `scaling`. It is kept when none of the drawings, their order,
+  // revisions, drawn widths or the size changed, and rasterised again otherwise or
+  // when `force` is set. False when the overlay cannot stand for them (more than
+  // 255 colours, lines so dense that the runs would outweigh a byte per pixel, or
+  // memory): the caller then draws them itself. That outcome is remembered too, so
+  // an unchanged set is not tried again at every composition.
+  bool Update(std::span<const CVectorLayer3* const> drawings, const LineWidthScaling& scaling, int width,
+              int height, bool force);
+  // Paints the rows firstRow .. endRow - 1 of the overlay into the 24-bit `target`,
+  // which must have the overlay's size (anything else is left alone).
+  void PaintRows(CImage& target, int firstRow, int endRow) const;
+  // Forgets the overlay and frees its memory: the next Update rasterises.
+  void Clear();
+
+  // How many times the drawings were rasterised; runs held now.
+  std::uint64_t Builds() const { return builds_; }
+  std::size_t RunCount() const { return runs_.size(); }
+
+ private:
+  // What a drawing contributes to the key.
+  struct Source {
+    const CVectorLayer3* layer = nullptr;
+    std::uint64_t revision = 0;
+    std::vector<int> widths;  // drawn width of each group
+    bool operator==(const Source&) const = default;
+  };
+  // `length` pixels of one colour from column `x`.
+  struct Run {
+    std::uint32_t x;
+    std::uint16_t length;
+    std::uint8_t colour;
+  };
+
+  static std::vector<Source> MakeSources(std::span<const CVectorLayer3* const> drawings,
+                                         const LineWidthScaling& scaling);
+  bool Build(std::span<const CVectorLayer3* const> drawings, const LineWidthScaling& scaling);
+  // Turns the rows of one-byte colour numbers into runs; false past `maxRuns`.
+  bool Encode(const std::uint8_t* values, std::size_t maxRuns);
+
+  bool known_ = false;   // sources_, width_, height_ describe the last Update
+  bool usable_ = false;  // and the runs stand for them
+  std::vector<Source> sources_;
+  int width_ = 0;
+  int height_ = 0;
+  std::array<std::uint32_t, 256> colours_{};  // colour number -> 0x00BBGGRR; 0 paints nothing
+  std::vector<std::size_t> rowStarts_;        // runs of row y: rowStarts_[y] .. rowStarts_[y + 1]
+  std::vector<Run> runs_;
+  std::uint64_t builds_ = 0;
+};
+
+}  // namespace linea
