@@ -1,7 +1,7 @@
 #include "layers/drawing_overlay.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -12,23 +12,22 @@
 
 namespace linea {
 
+static_assert(std::endian::native == std::endian::little, "pixels are stored as the low bytes of words");
+
 namespace {
 
 constexpr std::size_t kMaxColours = 255;  // colour number 0 is "not painted"
 constexpr std::uint32_t kMaxRunLength = std::numeric_limits<std::uint16_t>::max();
 
-struct FreeDeleter {
-  void operator()(std::uint8_t* p) const { std::free(p); }
-};
-
-// Where the next non-zero byte of row[x .. width) is, width when none.
+// Where the next non-zero byte of row[x .. width) is, width when none: eight bytes
+// at a time, the first non-zero one found from the word's lowest set bit.
 inline std::size_t SkipZeros(const std::uint8_t* row, std::size_t x, std::size_t width) {
-  while (x < width && (x & 7) != 0 && row[x] == 0) ++x;
-  while (x + 8 <= width) {
+  for (; x + 8 <= width; x += 8) {
     std::uint64_t eight;
     std::memcpy(&eight, row + x, 8);
-    if (eight != 0) break;
-    x += 8;
+    if (eight != 0) {
+      return x + std::size_t(std::countr_zero(eight)) / 8;  // the lowest byte comes first
+    }
   }
   while (x < width && row[x] == 0) ++x;
   return x;
@@ -50,6 +49,12 @@ std::vector<CDrawingOverlay::Source> CDrawingOverlay::MakeSources(std::span<cons
   return sources;
 }
 
+std::size_t CDrawingOverlay::RunCount() const {
+  std::size_t count = 0;
+  for (const auto& band : bands_) count += band.size();
+  return count;
+}
+
 bool CDrawingOverlay::Update(std::span<const CVectorLayer3* const> drawings, const LineWidthScaling& scaling,
                              int width, int height, bool force) {
   if (width <= 0 || height <= 0) return false;
@@ -68,8 +73,8 @@ bool CDrawingOverlay::Update(std::span<const CVectorLayer3* const> drawings, con
   ++builds_;
   usable_ = Build(drawings, scaling);
   if (!usable_) {
-    runs_ = {};
-    rowStarts_ = {};
+    bands_ = {};
+    rowEnds_ = {};
   }
   return usable_;
 }
@@ -94,42 +99,49 @@ bool CDrawingOverlay::Build(std::span<const CVectorLayer3* const> drawings, cons
         values[d][std::size_t(g)] = std::uint8_t(number);
       }
     }
+
+    // The drawings paint colour numbers into a zeroed band of a byte per pixel, in
+    // the order and with the brushes that they paint the picture: the last painter
+    // of a pixel wins. A band stays in the cache while it is painted and read.
+    const std::size_t width = std::size_t(width_);
+    bandRows_ = int(std::clamp<std::size_t>(bandBytes_ / width, 1, std::size_t(height_)));
+    std::vector<std::uint8_t> band(width * std::size_t(bandRows_));
+    std::vector<Run> runs;
+    rowEnds_.assign(std::size_t(height_), 0);
+    bands_.reserve(std::size_t((height_ + bandRows_ - 1) / bandRows_));
+    // Runs of eight bytes are kept only while they take no more than a byte a pixel.
+    std::size_t budget = width * std::size_t(height_) / sizeof(Run) + 1024;
+    for (int top = 0; top < height_; top += bandRows_) {
+      const int rows = std::min(bandRows_, height_ - top);
+      std::fill(band.begin(), band.end(), std::uint8_t(0));
+      for (std::size_t d = 0; d < drawings.size(); ++d)
+        drawings[d]->DrawValues(band.data(), width_, width_, height_, top, top + rows, scaling, values[d]);
+      runs.clear();
+      if (!Encode(band.data(), top, rows, runs, budget)) return false;
+      budget -= runs.size();
+      bands_.emplace_back(runs.begin(), runs.end());
+    }
   } catch (const std::bad_alloc&) {
     return false;
   }
-
-  // The drawings paint colour numbers into a zeroed byte per pixel, in the order
-  // and with the brushes that they paint the picture: the last painter of a pixel wins.
-  const std::size_t pixels = std::size_t(width_) * std::size_t(height_);
-  std::unique_ptr<std::uint8_t, FreeDeleter> buffer(static_cast<std::uint8_t*>(std::calloc(pixels, 1)));
-  if (!buffer) return false;
-  for (std::size_t d = 0; d < drawings.size(); ++d)
-    drawings[d]->DrawValues(buffer.get(), width_, width_, height_, scaling, values[d]);
-  // Runs of eight bytes are kept only while they take no more than the buffer did.
-  return Encode(buffer.get(), pixels / sizeof(Run) + 1024);
+  return true;
 }
 
-bool CDrawingOverlay::Encode(const std::uint8_t* values, std::size_t maxRuns) {
+bool CDrawingOverlay::Encode(const std::uint8_t* values, int firstRow, int rows, std::vector<Run>& runs,
+                             std::size_t maxRuns) {
   const std::size_t width = std::size_t(width_);
-  try {
-    rowStarts_.assign(std::size_t(height_) + 1, 0);
-    runs_.clear();
-    for (int y = 0; y < height_; ++y) {
-      const std::uint8_t* row = values + std::size_t(y) * width;
-      std::size_t x = SkipZeros(row, 0, width);
-      while (x < width) {
-        const std::uint8_t colour = row[x];
-        std::size_t end = x + 1;
-        while (end < width && row[end] == colour && end - x < kMaxRunLength) ++end;
-        if (runs_.size() == maxRuns) return false;
-        runs_.push_back({std::uint32_t(x), std::uint16_t(end - x), colour});
-        x = end < width && row[end] != 0 ? end : SkipZeros(row, end, width);
-      }
-      rowStarts_[std::size_t(y) + 1] = runs_.size();
+  for (int r = 0; r < rows; ++r) {
+    const std::uint8_t* row = values + std::size_t(r) * width;
+    std::size_t x = SkipZeros(row, 0, width);
+    while (x < width) {
+      const std::uint8_t colour = row[x];
+      std::size_t end = x + 1;
+      while (end < width && row[end] == colour && end - x < kMaxRunLength) ++end;
+      if (runs.size() == maxRuns) return false;
+      runs.push_back({std::uint32_t(x), std::uint16_t(end - x), colour});
+      x = end < width && row[end] != 0 ? end : SkipZeros(row, end, width);
     }
-    runs_.shrink_to_fit();
-  } catch (const std::bad_alloc&) {
-    return false;
+    rowEnds_[std::size_t(firstRow + r)] = std::uint32_t(runs.size());
   }
   return true;
 }
@@ -140,19 +152,29 @@ void CDrawingOverlay::PaintRows(CImage& target, int firstRow, int endRow) const 
     return;
   firstRow = std::max(firstRow, 0);
   endRow = std::min(endRow, height_);
+  // Local copies: byte stores into the picture could alias anything the compiler
+  // cannot see is distinct, and would make it reload the runs and colours.
+  std::uint32_t colours[256];  // the pixel's bytes blue, green, red as a little-endian word
+  for (int i = 0; i < 256; ++i)
+    colours[i] = std::uint32_t(ColorBlue(colours_[std::size_t(i)])) |
+                 std::uint32_t(ColorGreen(colours_[std::size_t(i)])) << 8 |
+                 std::uint32_t(ColorRed(colours_[std::size_t(i)])) << 16;
   for (int y = firstRow; y < endRow; ++y) {
-    std::uint8_t* row = target.Row(y);
-    const Run* run = runs_.data() + rowStarts_[std::size_t(y)];
-    const Run* end = runs_.data() + rowStarts_[std::size_t(y) + 1];
+    std::uint8_t* const row = target.Row(y);
+    const std::vector<Run>& band = bands_[std::size_t(y / bandRows_)];
+    const std::uint32_t begin = y % bandRows_ == 0 ? 0 : rowEnds_[std::size_t(y) - 1];
+    const Run* run = band.data() + begin;
+    const Run* const end = band.data() + rowEnds_[std::size_t(y)];
     for (; run != end; ++run) {
-      const std::uint32_t colour = colours_[run->colour];
-      const std::uint8_t blue = ColorBlue(colour), green = ColorGreen(colour), red = ColorRed(colour);
-      std::uint8_t* p = row + 3 * std::size_t(run->x);
-      for (std::uint32_t i = 0; i < run->length; ++i, p += 3) {
-        p[0] = blue;
-        p[1] = green;
-        p[2] = red;
-      }
+      const Run r = *run;
+      const std::uint32_t colour = colours[r.colour];
+      std::uint8_t* p = row + 3 * std::size_t(r.x);
+      // Four bytes a pixel while the next pixel is the run's own (its first byte is
+      // written again next), the last one as two bytes and one.
+      for (std::uint32_t i = 1; i < r.length; ++i, p += 3) std::memcpy(p, &colour, 4);
+      const std::uint16_t blueGreen = std::uint16_t(colour);
+      std::memcpy(p, &blueGreen, 2);
+      p[2] = std::uint8_t(colour >> 16);
     }
   }
 }
@@ -163,8 +185,8 @@ void CDrawingOverlay::Clear() {
   sources_ = {};
   width_ = 0;
   height_ = 0;
-  rowStarts_ = {};
-  runs_ = {};
+  bands_ = {};
+  rowEnds_ = {};
 }
 
 }  // namespace linea

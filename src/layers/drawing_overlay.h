@@ -19,6 +19,10 @@ class CVectorLayer3;
 
 class CDrawingOverlay {
  public:
+  // Rows are rasterised in bands of about `bandBytes` colour numbers at a time.
+  static constexpr std::size_t kDefaultBandBytes = 2 * 1024 * 1024;
+  explicit CDrawingOverlay(std::size_t bandBytes = kDefaultBandBytes) : bandBytes_(bandBytes) {}
+
   // Makes the overlay stand for `drawings`, in drawing order, on a width x height
   // picture under `scaling`. It is kept when none of the drawings, their order,
   // revisions, drawn widths or the size changed, and rasterised again otherwise or
@@ -36,7 +40,7 @@ class CDrawingOverlay {
 
   // How many times the drawings were rasterised; runs held now.
   std::uint64_t Builds() const { return builds_; }
-  std::size_t RunCount() const { return runs_.size(); }
+  std::size_t RunCount() const;
 
  private:
   // What a drawing contributes to the key.
@@ -56,17 +60,23 @@ class CDrawingOverlay {
   static std::vector<Source> MakeSources(std::span<const CVectorLayer3* const> drawings,
                                          const LineWidthScaling& scaling);
   bool Build(std::span<const CVectorLayer3* const> drawings, const LineWidthScaling& scaling);
-  // Turns the rows of one-byte colour numbers into runs; false past `maxRuns`.
-  bool Encode(const std::uint8_t* values, std::size_t maxRuns);
+  // Appends the runs of `rows` rows of one-byte colour numbers from row `firstRow`
+  // to `runs`; false past `maxRuns` runs in all.
+  bool Encode(const std::uint8_t* values, int firstRow, int rows, std::vector<Run>& runs, std::size_t maxRuns);
 
+  std::size_t bandBytes_;
   bool known_ = false;   // sources_, width_, height_ describe the last Update
   bool usable_ = false;  // and the runs stand for them
   std::vector<Source> sources_;
   int width_ = 0;
   int height_ = 0;
   std::array<std::uint32_t, 256> colours_{};  // colour number -> 0x00BBGGRR; 0 paints nothing
-  std::vector<std::size_t> rowStarts_;        // runs of row y: rowStarts_[y] .. rowStarts_[y + 1]
-  std::vector<Run> runs_;
+  // The picture is rasterised in bands of bandRows_ rows, each band's runs kept in
+  // its own array: row y's runs end at rowEnds_[y] in bands_[y / bandRows_] and
+  // start where the row before in the band ended (at 0 for a band's first row).
+  int bandRows_ = 1;
+  std::vector<std::vector<Run>> bands_;
+  std::vector<std::uint32_t> rowEnds_;
   std::uint64_t builds_ = 0;
 };
 

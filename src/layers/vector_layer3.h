@@ -58,9 +58,10 @@ class CVectorLayer3 : public CLayer {
   // per polyline in stored order, a dot at its last point and then its segments.
   // Final: the composition's cache of drawings reproduces exactly this.
   bool DrawOverImage(CImage& target, const LineWidthScaling& scaling) final;
-  // The same walk over a buffer of one byte per pixel: the pixels of group g are set
-  // to values[g] (a group without a value is skipped).
-  void DrawValues(std::uint8_t* bits, int bytesPerLine, int imageWidth, int imageHeight,
+  // The same walk over the rows firstRow .. endRow - 1 of a picture of one byte per
+  // pixel (`bits` holds those rows): the pixels of group g are set to values[g] (a
+  // group without a value is skipped).
+  void DrawValues(std::uint8_t* bits, int bytesPerLine, int imageWidth, int imageHeight, int firstRow, int endRow,
                   const LineWidthScaling& scaling, std::span<const std::uint8_t> values) const;
   bool DrawOnImageRows(CImage&, int, int) override { return true; }
   int GetKind() const override { return kLayerKindVector3; }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -329,29 +330,68 @@ TEST_F(CachedDrawings, RandomEditsKeepThePictureIdentical) {
   }
 }
 
-// The byte rasterisers paint exactly where the colour ones do.
-TEST(ByteRasterisers, PaintThePixelsOfTheColourOnes) {
+// Rasterised a few rows at a time, long and wide lines crossing many bands.
+TEST(DrawingOverlay, BandsOfAFewRowsGiveTheDirectPicture) {
+  std::mt19937 random(99);
+  constexpr int kW = 301, kH = 157;
+  for (int trial = 0; trial < 40; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    CVectorLayer3 first("a", true), second("b", true);
+    for (int i = 0; i < 30; ++i) {
+      CVectorLayer3& drawing = i % 3 == 0 ? second : first;
+      std::vector<PolylinePoint> points(1 + random() % 5);
+      const int reach = i % 4 == 0 ? 2000 : 400;
+      for (auto& p : points) p = {int(random() % reach) - reach / 4, int(random() % reach) - reach / 4};
+      ASSERT_FALSE(drawing.AddPolyline32(points, MakeColor(std::uint8_t(i % 5 * 50), std::uint8_t(i % 3), 9),
+                                         1 + int(random() % 6)));
+    }
+    const LineWidthScaling scaling{trial % 2 == 0, 1 + trial % 3, trial % 4 == 0 ? 0.3 : 1.0};
+    CImage expected = testing::MakeTarget(kW, kH, MakeColor(1, 2, 3));
+    ASSERT_TRUE(first.DrawOverImage(expected, scaling));
+    ASSERT_TRUE(second.DrawOverImage(expected, scaling));
+
+    CDrawingOverlay overlay(std::size_t(kW) * (1 + trial % 9));  // 1 .. 9 rows a band
+    const CVectorLayer3* drawings[] = {&first, &second};
+    ASSERT_TRUE(overlay.Update(drawings, scaling, kW, kH, false));
+    CImage composed = testing::MakeTarget(kW, kH, MakeColor(1, 2, 3));
+    for (int top = 0; top < kH; top += 10) overlay.PaintRows(composed, top, top + 10);
+    ASSERT_EQ(Difference(composed, expected), "");
+  }
+}
+
+// The byte rasterisers paint exactly where the colour ones do, in any window of rows,
+// and nothing outside it.
+TEST(ByteRasterisers, PaintThePixelsOfTheColourOnesInTheirRows) {
   std::mt19937 random(5);
-  constexpr int kW = 67, kH = 41;
-  for (int trial = 0; trial < 2000; ++trial) {
+  constexpr int kW = 67, kH = 41, kStride = kW + 5, kGuard = 3;
+  const std::uint32_t white = MakeColor(255, 255, 255);
+  for (int trial = 0; trial < 4000; ++trial) {
     SCOPED_TRACE("trial " + std::to_string(trial));
     CImage picture = testing::MakeTarget(kW, kH, 0);
-    std::vector<std::uint8_t> bytes(std::size_t(kW + 5) * kH, 0);  // rows longer than the picture
-    const int x0 = int(random() % 120) - 30, y0 = int(random() % 100) - 30;
-    const int x1 = int(random() % 120) - 30, y1 = int(random() % 100) - 30;
+    // Long lines and far-away ends too, so that the stepping is clipped to the rows.
+    const int reach = trial % 4 == 0 ? 4000 : 120;
+    const int x0 = int(random() % reach) - reach / 4, y0 = int(random() % reach) - reach / 4;
+    const int x1 = int(random() % reach) - reach / 4, y1 = int(random() % reach) - reach / 4;
     const int width = trial % 50 == 0 ? 200 : int(random() % 8);
-    const std::uint32_t white = MakeColor(255, 255, 255);
+    const int firstRow = int(random() % (kH + 10)) - 5;
+    const int endRow = trial % 5 == 0 ? kH : firstRow + int(random() % 20);
+    const int from = std::max(firstRow, 0), to = std::min(endRow, kH);
+    const int rows = std::max(to - from, 0);
+    // Guard rows before and after the window's rows.
+    std::vector<std::uint8_t> bytes(std::size_t(kStride) * (rows + 2 * kGuard), 0);
+    std::uint8_t* window = bytes.data() + std::size_t(kStride) * kGuard;
     if (trial % 3 == 0) {
       DrawDot(x0, y0, picture.GetBits(), picture.GetBytesPerLine(), 3, white, width, kW, kH);
-      DrawDotBytes(x0, y0, bytes.data(), kW + 5, 1, width, kW, kH);
+      DrawDotBytes(x0, y0, window, kStride, 1, width, kW, kH, firstRow, endRow);
     } else {
       DrawSegment(x0, y0, x1, y1, picture.GetBits(), picture.GetBytesPerLine(), 3, white, width, kW, kH);
-      DrawSegmentBytes(x0, y0, x1, y1, bytes.data(), kW + 5, 1, width, kW, kH);
+      DrawSegmentBytes(x0, y0, x1, y1, window, kStride, 1, width, kW, kH, firstRow, endRow);
     }
-    for (int y = 0; y < kH; ++y) {
-      for (int x = 0; x < kW + 5; ++x) {
-        const bool painted = x < kW && testing::PixelAt(picture, x, y) == white;
-        ASSERT_EQ(bytes[std::size_t(y) * (kW + 5) + x] == 1, painted) << x << ", " << y;
+    for (int r = -kGuard; r < rows + kGuard; ++r) {
+      for (int x = 0; x < kStride; ++x) {
+        const int y = from + r;
+        const bool painted = r >= 0 && r < rows && x < kW && testing::PixelAt(picture, x, y) == white;
+        ASSERT_EQ(window[std::ptrdiff_t(r) * kStride + x] == 1, painted) << x << ", " << y;
       }
     }
   }
