@@ -17,7 +17,8 @@ static_assert(std::endian::native == std::endian::little, "pixels are stored as 
 namespace {
 
 constexpr std::size_t kMaxColours = 255;  // colour number 0 is "not painted"
-constexpr std::uint32_t kMaxRunLength = std::numeric_limits<std::uint16_t>::max();
+constexpr std::size_t kMaxGap = std::numeric_limits<std::uint16_t>::max();
+constexpr std::size_t kMaxLength = std::numeric_limits<std::uint8_t>::max();
 
 // Where the next non-zero byte of row[x .. width) is, width when none: eight bytes
 // at a time, the first non-zero one found from the word's lowest set bit.
@@ -109,7 +110,7 @@ bool CDrawingOverlay::Build(std::span<const CVectorLayer3* const> drawings, cons
     std::vector<Run> runs;
     rowEnds_.assign(std::size_t(height_), 0);
     bands_.reserve(std::size_t((height_ + bandRows_ - 1) / bandRows_));
-    // Runs of eight bytes are kept only while they take no more than a byte a pixel.
+    // Runs are kept only while they take no more than a byte a pixel.
     std::size_t budget = width * std::size_t(height_) / sizeof(Run) + 1024;
     for (int top = 0; top < height_; top += bandRows_) {
       const int rows = std::min(bandRows_, height_ - top);
@@ -130,15 +131,29 @@ bool CDrawingOverlay::Build(std::span<const CVectorLayer3* const> drawings, cons
 bool CDrawingOverlay::Encode(const std::uint8_t* values, int firstRow, int rows, std::vector<Run>& runs,
                              std::size_t maxRuns) {
   const std::size_t width = std::size_t(width_);
+  // Pushes a run unless the budget is spent.
+  const auto push = [&](std::size_t gap, std::size_t length, std::uint8_t colour) {
+    if (runs.size() == maxRuns) return false;
+    runs.push_back({std::uint16_t(gap), std::uint8_t(length), colour});
+    return true;
+  };
   for (int r = 0; r < rows; ++r) {
     const std::uint8_t* row = values + std::size_t(r) * width;
+    std::size_t done = 0;  // where the last run ended
     std::size_t x = SkipZeros(row, 0, width);
     while (x < width) {
       const std::uint8_t colour = row[x];
       std::size_t end = x + 1;
-      while (end < width && row[end] == colour && end - x < kMaxRunLength) ++end;
-      if (runs.size() == maxRuns) return false;
-      runs.push_back({std::uint32_t(x), std::uint16_t(end - x), colour});
+      while (end < width && row[end] == colour) ++end;
+      std::size_t gap = x - done;
+      for (; gap > kMaxGap; gap -= kMaxGap)
+        if (!push(kMaxGap, 0, 0)) return false;
+      for (std::size_t left = end - x; left > 0; gap = 0) {
+        const std::size_t length = std::min(left, kMaxLength);
+        if (!push(gap, length, colour)) return false;
+        left -= length;
+      }
+      done = end;
       x = end < width && row[end] != 0 ? end : SkipZeros(row, end, width);
     }
     rowEnds_[std::size_t(firstRow + r)] = std::uint32_t(runs.size());
@@ -165,16 +180,19 @@ void CDrawingOverlay::PaintRows(CImage& target, int firstRow, int endRow) const 
     const std::uint32_t begin = y % bandRows_ == 0 ? 0 : rowEnds_[std::size_t(y) - 1];
     const Run* run = band.data() + begin;
     const Run* const end = band.data() + rowEnds_[std::size_t(y)];
+    std::uint8_t* p = row;
     for (; run != end; ++run) {
       const Run r = *run;
+      p += 3 * std::size_t(r.gap);
+      if (r.length == 0) continue;
       const std::uint32_t colour = colours[r.colour];
-      std::uint8_t* p = row + 3 * std::size_t(r.x);
       // Four bytes a pixel while the next pixel is the run's own (its first byte is
       // written again next), the last one as two bytes and one.
-      for (std::uint32_t i = 1; i < r.length; ++i, p += 3) std::memcpy(p, &colour, 4);
+      for (unsigned i = 1; i < r.length; ++i, p += 3) std::memcpy(p, &colour, 4);
       const std::uint16_t blueGreen = std::uint16_t(colour);
       std::memcpy(p, &blueGreen, 2);
       p[2] = std::uint8_t(colour >> 16);
+      p += 3;
     }
   }
 }

@@ -50,10 +50,12 @@ class CDrawingOverlay {
     std::vector<int> widths;  // drawn width of each group
     bool operator==(const Source&) const = default;
   };
-  // `length` pixels of one colour from column `x`.
+  // `length` pixels of one colour, `gap` pixels after where the row's previous run
+  // ended (after column 0 for the first). Longer gaps and runs are split; a run of
+  // length 0 only skips.
   struct Run {
-    std::uint32_t x;
-    std::uint16_t length;
+    std::uint16_t gap;
+    std::uint8_t length;
     std::uint8_t colour;
   };
 

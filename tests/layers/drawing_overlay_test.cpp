@@ -359,6 +359,24 @@ TEST(DrawingOverlay, BandsOfAFewRowsGiveTheDirectPicture) {
   }
 }
 
+// The widest picture, and runs longer than one run holds.
+TEST(DrawingOverlay, WidePicturesAndLongRuns) {
+  constexpr int kW = kMaxImageSide, kH = 4;
+  CVectorLayer3 drawing("a", true);
+  ASSERT_FALSE(drawing.AddPolyline32(std::vector<PolylinePoint>{{3, 0}}, MakeColor(1, 2, 3), 1));
+  ASSERT_FALSE(drawing.AddPolyline32(std::vector<PolylinePoint>{{kW - 2, 0}}, MakeColor(4, 5, 6), 3));
+  ASSERT_FALSE(drawing.AddPolyline32(std::vector<PolylinePoint>{{20000, 2}, {20700, 2}}, MakeColor(7, 8, 9), 1));
+  ASSERT_FALSE(drawing.AddPolyline32(std::vector<PolylinePoint>{{0, 3}, {kW, 3}}, MakeColor(7, 8, 9), 1));
+  CImage expected = testing::MakeTarget(kW, kH, MakeColor(200, 200, 200));
+  ASSERT_TRUE(drawing.DrawOverImage(expected, {}));
+  CDrawingOverlay overlay;
+  const CVectorLayer3* drawings[] = {&drawing};
+  ASSERT_TRUE(overlay.Update(drawings, {}, kW, kH, false));
+  CImage composed = testing::MakeTarget(kW, kH, MakeColor(200, 200, 200));
+  overlay.PaintRows(composed, 0, kH);
+  EXPECT_EQ(Difference(composed, expected), "");
+}
+
 // The byte rasterisers paint exactly where the colour ones do, in any window of rows,
 // and nothing outside it.
 TEST(ByteRasterisers, PaintThePixelsOfTheColourOnesInTheirRows) {
