@@ -7,6 +7,10 @@
 #include <memory>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "imaging/image.h"
 #include "layers/vector_layer3.h"
 
@@ -174,6 +178,20 @@ void CDrawingOverlay::PaintRows(CImage& target, int firstRow, int endRow) const 
     colours[i] = std::uint32_t(ColorBlue(colours_[std::size_t(i)])) |
                  std::uint32_t(ColorGreen(colours_[std::size_t(i)])) << 8 |
                  std::uint32_t(ColorRed(colours_[std::size_t(i)])) << 16;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: five pixels of the colour merged under a mask with
+  // what the picture holds, so that short runs of any length take no branch. The
+  // bytes past the run are written back as they were read; a store would run past
+  // the picture's last byte only at its very end, where the bytes go one by one.
+  alignas(16) std::uint8_t patterns[256][16];
+  for (int i = 0; i < 256; ++i)
+    for (int k = 0; k < 16; ++k) patterns[i][k] = std::uint8_t(colours[i] >> (8 * (k % 3)));
+  alignas(16) std::uint8_t masks[6][16] = {};
+  for (int length = 0; length <= 5; ++length)
+    for (int k = 0; k < 3 * length; ++k) masks[length][k] = 0xFF;
+  const std::uint8_t* const last16 =
+      target.GetBits() + std::size_t(target.GetBytesPerLine()) * std::size_t(height_) - 16;
+#endif
   for (int y = firstRow; y < endRow; ++y) {
     std::uint8_t* const row = target.Row(y);
     const std::vector<Run>& band = bands_[std::size_t(y / bandRows_)];
@@ -184,11 +202,29 @@ void CDrawingOverlay::PaintRows(CImage& target, int firstRow, int endRow) const 
     for (; run != end; ++run) {
       const Run r = *run;
       p += 3 * std::size_t(r.gap);
-      if (r.length == 0) continue;
+      unsigned length = r.length;
+#if defined(__SSE2__)
+      if (p + 3 * std::size_t(length) + 1 <= last16) {
+        const __m128i pattern = _mm_load_si128(reinterpret_cast<const __m128i*>(patterns[r.colour]));
+        for (; length > 5; length -= 5, p += 15) {
+          const __m128i mask = _mm_load_si128(reinterpret_cast<const __m128i*>(masks[5]));
+          const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                           _mm_or_si128(_mm_and_si128(mask, pattern), _mm_andnot_si128(mask, old)));
+        }
+        const __m128i mask = _mm_load_si128(reinterpret_cast<const __m128i*>(masks[length]));
+        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                         _mm_or_si128(_mm_and_si128(mask, pattern), _mm_andnot_si128(mask, old)));
+        p += 3 * std::size_t(length);
+        continue;
+      }
+#endif
+      if (length == 0) continue;
       const std::uint32_t colour = colours[r.colour];
       // Four bytes a pixel while the next pixel is the run's own (its first byte is
       // written again next), the last one as two bytes and one.
-      for (unsigned i = 1; i < r.length; ++i, p += 3) std::memcpy(p, &colour, 4);
+      for (unsigned i = 1; i < length; ++i, p += 3) std::memcpy(p, &colour, 4);
       const std::uint16_t blueGreen = std::uint16_t(colour);
       std::memcpy(p, &blueGreen, 2);
       p[2] = std::uint8_t(colour >> 16);
