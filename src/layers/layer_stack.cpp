@@ -194,6 +194,7 @@ bool CLayerStack::ComposeLayers(const CompositionSettings& settings) {
 
   const int width = settings.imageWidth, height = settings.imageHeight;
   if (collected.empty()) {
+    drawingOverlay_.Clear();
     if (width <= 0 || height <= 0) {
       composition_.DeleteObject();  // a project without an image shows nothing
       return true;
@@ -233,6 +234,7 @@ bool CLayerStack::ComposeLayers(const CompositionSettings& settings) {
   const LineWidthScaling scaling{settings.lineWidthScaling, settings.lineWidth, zoom_};
   // The drawings replace pixels whatever lies under them, so their cached pixels can
   // be painted into each strip right after the raster layers.
+  if (drawings.empty()) drawingOverlay_.Clear();  // nothing to keep while no drawing shows
   const bool overlaid =
       ok && allDrawings && !drawings.empty() && drawingOverlay_.Update(drawings, scaling, width, height, drawingMarked);
   // The first pass goes strip by strip, every layer in turn, so that the layers

@@ -150,6 +150,16 @@ TEST_F(CachedDrawings, MatchDirectDrawingAfterEveryKindOfEdit) {
     ComposeAndCompare();  // shown without being marked
   }
   {
+    SCOPED_TRACE("every drawing hidden, then shown without being marked");
+    first->SetVisible(false);
+    second->SetVisible(false);
+    ComposeAndCompare();
+    EXPECT_EQ(stack.DrawingOverlay().RunCount(), 0u);  // freed while nothing shows
+    first->SetVisible(true);
+    second->SetVisible(true);
+    ComposeAndCompare();
+  }
+  {
     SCOPED_TRACE("drawing order");
     ASSERT_TRUE(stack.MoveToEnd(first));
     ComposeAndCompare(false);
