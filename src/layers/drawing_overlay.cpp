@@ -65,23 +65,31 @@ bool CDrawingOverlay::Update(std::span<const CVectorLayer3* const> drawings, con
   if (width <= 0 || height <= 0) return false;
   try {
     std::vector<Source> sources = MakeSources(drawings, scaling);
-    if (!force && known_ && width == width_ && height == height_ && sources == sources_) return usable_;
+    if (!force && known_ && width == width_ && height == height_ && sources == sources_) {
+      if (!waiting_) return usable_;
+      // Unchanged since the last composition: now worth keeping.
+      waiting_ = false;
+      ++builds_;
+      usable_ = Build(drawings, scaling);
+      if (!usable_) {
+        bands_ = {};
+        rowEnds_ = {};
+      }
+      return usable_;
+    }
     Clear();
     sources_ = std::move(sources);
   } catch (const std::bad_alloc&) {
     Clear();
     return false;  // not even the key fits: draw directly and try again next time
   }
+  // Drawn directly this time: while the drawings change at every composition (lines
+  // drawn one after another) rasterising them twice would only add to the wait.
   width_ = width;
   height_ = height;
   known_ = true;
-  ++builds_;
-  usable_ = Build(drawings, scaling);
-  if (!usable_) {
-    bands_ = {};
-    rowEnds_ = {};
-  }
-  return usable_;
+  waiting_ = true;
+  return false;
 }
 
 bool CDrawingOverlay::Build(std::span<const CVectorLayer3* const> drawings, const LineWidthScaling& scaling) {
@@ -235,6 +243,7 @@ void CDrawingOverlay::PaintRows(CImage& target, int firstRow, int endRow) const 
 
 void CDrawingOverlay::Clear() {
   known_ = false;
+  waiting_ = false;
   usable_ = false;
   sources_ = {};
   width_ = 0;

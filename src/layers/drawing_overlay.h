@@ -1,8 +1,9 @@
 #pragma once
 // What the visible line drawings paint on the composed picture, kept between
 // compositions. A drawing only ever replaces pixels with its own colours, whatever
-// lies under them, so its pixels are rasterised once when the drawings change and
-// then copied into the picture, strip by strip, after the raster layers.
+// lies under them, so once the drawings stay the same from one composition to the
+// next their pixels are rasterised once and then copied into the picture, strip by
+// strip, after the raster layers.
 
 #include <array>
 #include <cstddef>
@@ -24,18 +25,19 @@ class CDrawingOverlay {
   explicit CDrawingOverlay(std::size_t bandBytes = kDefaultBandBytes) : bandBytes_(bandBytes) {}
 
   // Makes the overlay stand for `drawings`, in drawing order, on a width x height
-  // picture under `scaling`. It is kept when none of the drawings, their order,
-  // revisions, drawn widths or the size changed, and rasterised again otherwise or
-  // when `force` is set. False when the overlay cannot stand for them (more than
-  // 255 colours, lines so dense that the runs would outweigh a byte per pixel, or
-  // memory): the caller then draws them itself. That outcome is remembered too, so
-  // an unchanged set is not tried again at every composition.
+  // picture under `scaling`, and tells whether it does. A set of drawings, order,
+  // revisions, drawn widths and size seen for the first time (or with `force`) is
+  // only remembered: false, the caller draws the drawings itself. Seen unchanged at
+  // the next call it is rasterised and kept, and true from then on until something
+  // changes. False also when the overlay cannot stand for them (more than 255
+  // colours, lines so dense that the runs would outweigh a byte per pixel, or
+  // memory); that outcome is remembered too, so it is not tried at every call.
   bool Update(std::span<const CVectorLayer3* const> drawings, const LineWidthScaling& scaling, int width,
               int height, bool force);
   // Paints the rows firstRow .. endRow - 1 of the overlay into the 24-bit `target`,
   // which must have the overlay's size (anything else is left alone).
   void PaintRows(CImage& target, int firstRow, int endRow) const;
-  // Forgets the overlay and frees its memory: the next Update rasterises.
+  // Forgets the overlay and frees its memory.
   void Clear();
 
   // How many times the drawings were rasterised; runs held now.
@@ -67,8 +69,9 @@ class CDrawingOverlay {
   bool Encode(const std::uint8_t* values, int firstRow, int rows, std::vector<Run>& runs, std::size_t maxRuns);
 
   std::size_t bandBytes_;
-  bool known_ = false;   // sources_, width_, height_ describe the last Update
-  bool usable_ = false;  // and the runs stand for them
+  bool known_ = false;    // sources_, width_, height_ describe the last Update
+  bool waiting_ = false;  // seen once, not rasterised yet
+  bool usable_ = false;   // the runs stand for them
   std::vector<Source> sources_;
   int width_ = 0;
   int height_ = 0;

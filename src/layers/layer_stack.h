@@ -117,7 +117,7 @@ class CLayerStack {
   // What the palette panel was last given; none while it is hidden.
   std::optional<PalettePanelContents> palettePanelShown_;
   CImage composition_;
-  // Rasterised once per change of the visible drawings, painted at every composition.
+  // The visible drawings rasterised once they stay unchanged, painted at every composition.
   CDrawingOverlay drawingOverlay_;
 };
 
