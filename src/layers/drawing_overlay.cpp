@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <new>
 
 #if defined(__SSE2__)
@@ -94,10 +93,10 @@ bool CDrawingOverlay::Update(std::span<const CVectorLayer3* const> drawings, con
 
 bool CDrawingOverlay::Build(std::span<const CVectorLayer3* const> drawings, const LineWidthScaling& scaling) {
   // Colour numbers for every group, 1 .. 255, shared by equal colours.
-  std::vector<std::vector<std::uint8_t>> values(drawings.size());
   std::size_t colours = 0;
   colours_.fill(0);
   try {
+    std::vector<std::vector<std::uint8_t>> values(drawings.size());
     for (std::size_t d = 0; d < drawings.size(); ++d) {
       const CVectorLayer3& drawing = *drawings[d];
       values[d].resize(std::size_t(drawing.GroupCount()));
