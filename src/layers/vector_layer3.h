@@ -1,7 +1,8 @@
 #pragma once
 // Line drawings kept as polylines, grouped by colour and width, and rasterised
-// into the composition image each time the picture is composed: rose glyphs,
-// vectors, lineaments, isolines and drawn schemes.
+// into the composition image (straight, or once into the stack's CDrawingOverlay
+// while they stay unchanged): rose glyphs, vectors, lineaments, isolines and drawn
+// schemes.
 
 #include <cstddef>
 #include <cstdint>
