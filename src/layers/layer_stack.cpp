@@ -7,6 +7,7 @@
 #include "layers/bitmap_layer.h"
 #include "layers/palette_legend.h"
 #include "layers/raster_layer.h"
+#include "layers/vector_layer3.h"
 
 namespace linea {
 
@@ -65,6 +66,8 @@ CLayer* CLayerStack::AddLayer(std::unique_ptr<CLayer> layer) {
   }
   CLayer* added = layer.get();
   layers_.push_back(std::move(layer));
+  // The overlay knows drawings by address; a new layer may take a deleted one's.
+  drawingOverlay_.Clear();
   if (becomesCurrent) currentLayer_ = added;
   host_->RefreshLayersBar();
   return added;
@@ -82,6 +85,7 @@ bool CLayerStack::RemoveLayer(CLayer* layer) {
   if (it != layers_.end()) {
     if (layer == currentLayer_) currentLayer_ = nullptr;
     layers_.erase(it);
+    drawingOverlay_.Clear();
   }
   host_->RefreshLayersBar();
   return true;
@@ -93,6 +97,7 @@ bool CLayerStack::DropLayer(CLayer* layer) {
   if (layer == currentLayer_) currentLayer_ = nullptr;
   const bool wasVisible = layer->IsVisible();
   layers_.erase(it);
+  drawingOverlay_.Clear();
   if (wasVisible && !layers_.empty()) layers_.front()->MarkChanged();  // so that the next paint composes without it
   host_->RefreshLayersBar();
   return true;
@@ -102,6 +107,7 @@ void CLayerStack::ClearLayers() {
   currentLayer_ = nullptr;
   layers_.clear();
   composition_.DeleteObject();
+  drawingOverlay_.Clear();
   host_->RefreshLayersBar();
 }
 
@@ -177,13 +183,18 @@ bool CLayerStack::PrepareComposition(int width, int height, bool& fresh) {
 
 bool CLayerStack::ComposeLayers(const CompositionSettings& settings) {
   if (!AnyChanged()) return true;
+  const std::vector<CLayer*> collected = CollectVisible();
+  // A visible drawing marked changed is rasterised again whatever its revision says.
+  const bool drawingMarked = std::any_of(collected.begin(), collected.end(), [](const CLayer* layer) {
+    return layer->GetKind() == kLayerKindVector3 && layer->IsChanged();
+  });
   for (auto& layer : layers_) layer->ClearChanged();
 
-  const std::vector<CLayer*> collected = CollectVisible();
   UpdatePalettePanel(collected);
 
   const int width = settings.imageWidth, height = settings.imageHeight;
   if (collected.empty()) {
+    drawingOverlay_.Clear();
     if (width <= 0 || height <= 0) {
       composition_.DeleteObject();  // a project without an image shows nothing
       return true;
@@ -208,8 +219,24 @@ bool CLayerStack::ComposeLayers(const CompositionSettings& settings) {
   bool fresh = false;
   bool ok = PrepareComposition(width, height, fresh);
   std::vector<CLayer*> firstPass;
-  for (CLayer* layer : collected)
-    if (layer->GetKind() != kLayerKindCursor && layer->GetKind() != kLayerKindVector3) firstPass.push_back(layer);
+  std::vector<const CVectorLayer3*> drawings;
+  bool allDrawings = true;  // every layer of the second pass is a CVectorLayer3
+  for (CLayer* layer : collected) {
+    const int kind = layer->GetKind();
+    if (kind != kLayerKindCursor && kind != kLayerKindVector3) {
+      firstPass.push_back(layer);
+    } else if (const auto* drawing = dynamic_cast<const CVectorLayer3*>(layer)) {
+      drawings.push_back(drawing);
+    } else {
+      allDrawings = false;
+    }
+  }
+  const LineWidthScaling scaling{settings.lineWidthScaling, settings.lineWidth, zoom_};
+  // The drawings replace pixels whatever lies under them, so their cached pixels can
+  // be painted into each strip right after the raster layers.
+  if (drawings.empty()) drawingOverlay_.Clear();  // nothing to keep while no drawing shows
+  const bool overlaid =
+      ok && allDrawings && !drawings.empty() && drawingOverlay_.Update(drawings, scaling, width, height, drawingMarked);
   // The first pass goes strip by strip, every layer in turn, so that the layers
   // after the base find the strip still in the cache. Each pixel sees the layers
   // in the same order as when every layer paints the whole picture in turn.
@@ -220,9 +247,9 @@ bool CLayerStack::ComposeLayers(const CompositionSettings& settings) {
     // A reused picture starts black like a new one, unless the base covers it.
     if (!fresh && !covered) std::memset(composition_.Row(top), 0, stride * std::size_t(bottom - top));
     for (std::size_t i = 0; ok && i < firstPass.size(); ++i) ok = firstPass[i]->DrawOnImageRows(composition_, top, bottom);
+    if (ok && overlaid) drawingOverlay_.PaintRows(composition_, top, bottom);
   }
-  const LineWidthScaling scaling{settings.lineWidthScaling, settings.lineWidth, zoom_};
-  for (std::size_t i = 0; ok && i < collected.size(); ++i) {
+  for (std::size_t i = 0; ok && !overlaid && i < collected.size(); ++i) {
     const int kind = collected[i]->GetKind();
     if (kind == kLayerKindCursor || kind == kLayerKindVector3) ok = collected[i]->DrawOverImage(composition_, scaling);
   }

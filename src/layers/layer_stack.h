@@ -11,6 +11,7 @@
 
 #include "base/app_host.h"
 #include "imaging/image.h"
+#include "layers/drawing_overlay.h"
 #include "layers/layer.h"
 
 namespace linea {
@@ -77,6 +78,8 @@ class CLayerStack {
   bool ComposeLayers(const CompositionSettings& settings);
   // The 24-bit picture, project width by project height, row 0 at the top.
   const CImage& CompositionImage() const { return composition_; }
+  // The drawings' pixels as the last composition used them.
+  const CDrawingOverlay& DrawingOverlay() const { return drawingOverlay_; }
 
   // Display state. The zoom is screen pixels per image pixel.
   double GetZoom() const { return zoom_; }
@@ -114,6 +117,8 @@ class CLayerStack {
   // What the palette panel was last given; none while it is hidden.
   std::optional<PalettePanelContents> palettePanelShown_;
   CImage composition_;
+  // The visible drawings rasterised once they stay unchanged, painted at every composition.
+  CDrawingOverlay drawingOverlay_;
 };
 
 }  // namespace linea

@@ -23,4 +23,13 @@ void DrawSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPe
 void DrawDot(int x, int y, std::uint8_t* bits, int bytesPerLine, int bytesPerPixel, std::uint32_t color,
              int width, int imageWidth, int imageHeight);
 
+// The same two over the rows firstRow .. endRow - 1 of a picture of one byte per
+// pixel: `bits` holds those rows only, bytesPerLine (at least imageWidth) apart.
+// Every pixel of those rows that the 24-bit versions would paint is set to `value`,
+// no other; the other rows are not touched.
+void DrawSegmentBytes(int x0, int y0, int x1, int y1, std::uint8_t* bits, int bytesPerLine, std::uint8_t value,
+                      int width, int imageWidth, int imageHeight, int firstRow, int endRow);
+void DrawDotBytes(int x, int y, std::uint8_t* bits, int bytesPerLine, std::uint8_t value, int width,
+                  int imageWidth, int imageHeight, int firstRow, int endRow);
+
 }  // namespace linea

@@ -41,6 +41,7 @@ CPolylineGroup* CVectorLayer3::GroupFor(std::uint32_t color, int width, bool& cr
 template <typename Point>
 bool CVectorLayer3::AddPolyline(std::span<const Point> points, std::uint32_t color, int width) {
   if (points.size() > std::size_t(std::numeric_limits<int>::max())) return true;
+  ++revision_;  // also on failure: cheaper than proving nothing moved
   bool created = false;
   CPolylineGroup* group = GroupFor(color, width, created);
   if (group == nullptr) return true;
@@ -95,10 +96,12 @@ bool CVectorLayer3::PolylineClass(int group, int polyline, int& classNumber) con
 }
 
 void CVectorLayer3::SetAllColors(std::uint32_t color) {
+  ++revision_;
   for (CPolylineGroup& group : groups_) group.color_ = color;
 }
 
 void CVectorLayer3::SetAllWidths(int width) {
+  ++revision_;
   for (CPolylineGroup& group : groups_) group.width_ = width;
 }
 
@@ -124,6 +127,36 @@ bool CVectorLayer3::DrawOverImage(CImage& target, const LineWidthScaling& scalin
     }
   }
   return true;
+}
+
+void CVectorLayer3::DrawValues(std::uint8_t* bits, int bytesPerLine, int imageWidth, int imageHeight, int firstRow,
+                               int endRow, const LineWidthScaling& scaling,
+                               std::span<const std::uint8_t> values) const {
+  for (std::size_t g = 0; g < groups_.size() && g < values.size(); ++g) {
+    const CPolylineGroup& group = groups_[g];
+    const int width = ScaledLineWidth(group.width_, scaling);
+    if (width < 1) continue;
+    // A polyline paints no row beyond its points' rows widened by the brush (and one
+    // for good measure); those outside the window are passed over.
+    const std::int64_t above = std::int64_t(width) / 2 + 1;
+    const std::int64_t below = std::int64_t(width) - std::int64_t(width) / 2;
+    const std::uint8_t value = values[g];
+    for (int k = 0; k < group.PolylineCount(); ++k) {
+      const std::span<const PolylinePoint> points = group.Polyline(k);
+      if (points.empty()) continue;
+      std::int32_t top = points.front().y, bottom = top;
+      for (const PolylinePoint& p : points) {
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+      }
+      if (std::int64_t(bottom) + below < firstRow || std::int64_t(top) - above >= endRow) continue;
+      const PolylinePoint& last = points.back();
+      DrawDotBytes(last.x, last.y, bits, bytesPerLine, value, width, imageWidth, imageHeight, firstRow, endRow);
+      for (std::size_t i = 0; i + 1 < points.size(); ++i)
+        DrawSegmentBytes(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, bits, bytesPerLine, value,
+                         width, imageWidth, imageHeight, firstRow, endRow);
+    }
+  }
 }
 
 }  // namespace linea

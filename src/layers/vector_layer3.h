@@ -1,7 +1,8 @@
 #pragma once
 // Line drawings kept as polylines, grouped by colour and width, and rasterised
-// into the composition image each time the picture is composed: rose glyphs,
-// vectors, lineaments, isolines and drawn schemes.
+// into the composition image (straight, or once into the stack's CDrawingOverlay
+// while they stay unchanged): rose glyphs, vectors, lineaments, isolines and drawn
+// schemes.
 
 #include <cstddef>
 #include <cstdint>
@@ -56,7 +57,13 @@ class CVectorLayer3 : public CLayer {
   bool Load(const std::string&) override { return true; }
   // Rasterises every polyline into the 24-bit `target`: per group in table order,
   // per polyline in stored order, a dot at its last point and then its segments.
-  bool DrawOverImage(CImage& target, const LineWidthScaling& scaling) override;
+  // Final: the composition's cache of drawings reproduces exactly this.
+  bool DrawOverImage(CImage& target, const LineWidthScaling& scaling) final;
+  // The same walk over the rows firstRow .. endRow - 1 of a picture of one byte per
+  // pixel (`bits` holds those rows): the pixels of group g are set to values[g] (a
+  // group without a value is skipped).
+  void DrawValues(std::uint8_t* bits, int bytesPerLine, int imageWidth, int imageHeight, int firstRow, int endRow,
+                  const LineWidthScaling& scaling, std::span<const std::uint8_t> values) const;
   bool DrawOnImageRows(CImage&, int, int) override { return true; }
   int GetKind() const override { return kLayerKindVector3; }
 
@@ -67,6 +74,9 @@ class CVectorLayer3 : public CLayer {
   bool AddPolyline32(std::span<const PolylinePoint> points, std::uint32_t color, int width);
 
   int GroupCount() const { return int(groups_.size()); }
+  // Counts every change of the lines, their colours or widths, so that a picture
+  // made from the layer can tell whether it is still current.
+  std::uint64_t Revision() const { return revision_; }
   const CPolylineGroup& Group(int index) const { return groups_[std::size_t(index)]; }
 
   // One colour or one width for every line of the layer. Groups that come to share
@@ -103,6 +113,7 @@ class CVectorLayer3 : public CLayer {
   bool AddPolyline(std::span<const Point> points, std::uint32_t color, int width);
 
   std::vector<CPolylineGroup> groups_;
+  std::uint64_t revision_ = 0;
 };
 
 }  // namespace linea
