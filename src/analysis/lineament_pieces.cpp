@@ -109,17 +109,7 @@ class CJoiner {
         hi = std::max(hi, t);
       }
     }
-    FoundLineament f;
-    f.x0 = axis.px + lo * axis.dx;
-    f.y0 = axis.py + lo * axis.dy;
-    f.x1 = axis.px + hi * axis.dx;
-    f.y1 = axis.py + hi * axis.dy;
-    f.length = hi - lo + 1;
-    double degrees = std::atan2(-axis.dy, axis.dx) * kDegreesPerRadian;
-    while (degrees < 0) degrees += 180.0;
-    while (degrees >= 180.0) degrees -= 180.0;
-    f.degrees = degrees;
-    return f;
+    return SegmentAlong(axis.px, axis.py, axis.dx, axis.dy, lo, hi);
   }
 
   // Every end of every member lies near the joint axis: a straight lineament

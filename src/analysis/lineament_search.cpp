@@ -74,6 +74,24 @@ LineamentTiling LineamentTilingOf(const LineamentSettings& settings) {
   return t;
 }
 
+double DirectionDegrees(double dx, double dy) {
+  double degrees = std::atan2(-dy, dx) * kDegreesPerRadian;
+  while (degrees < 0) degrees += 180.0;
+  while (degrees >= 180.0) degrees -= 180.0;
+  return degrees;
+}
+
+FoundLineament SegmentAlong(double px, double py, double dx, double dy, double lo, double hi) {
+  FoundLineament f;
+  f.x0 = px + lo * dx;
+  f.y0 = py + lo * dy;
+  f.x1 = px + hi * dx;
+  f.y1 = py + hi * dy;
+  f.length = hi - lo + 1;
+  f.degrees = DirectionDegrees(dx, dy);
+  return f;
+}
+
 int FindLineaments(const StripeField& stripes, const LineamentSettings& settings,
                    std::vector<LineamentRecord>& records, std::vector<FoundLineament>* found,
                    const AnalysisProgress& progress, const std::function<void(int titleId)>& step) {

@@ -25,6 +25,14 @@ struct FoundLineament {
   double length = 0;
 };
 
+// Direction (dx, dy) in grid cells with y down, as degrees [0, 180)
+// counter-clockwise from +x with y up.
+double DirectionDegrees(double dx, double dy);
+
+// The stretch [lo, hi] of the line through (px, py) along the unit direction
+// (dx, dy), grid cells with y down, as a lineament.
+FoundLineament SegmentAlong(double px, double py, double dx, double dy, double lo, double hi);
+
 // The search settings that the parameters give, in grid cells and degrees.
 struct LineamentSettings {
   int halfWidth = 1;             // cells either side of the line; a lineament fills half of this band

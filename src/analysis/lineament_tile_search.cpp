@@ -58,12 +58,7 @@ CLineamentTileSearch::Line CLineamentTileSearch::AxisOf(const Moments& m, const 
 }
 
 // Direction in degrees [0, 180), counter-clockwise from +x with y up.
-double CLineamentTileSearch::AxisDegrees(const Line& line) {
-  double degrees = std::atan2(-line.dy, line.dx) * kDegreesPerRadian;
-  while (degrees < 0) degrees += 180.0;
-  while (degrees >= 180.0) degrees -= 180.0;
-  return degrees;
-}
+double CLineamentTileSearch::AxisDegrees(const Line& line) { return DirectionDegrees(line.dx, line.dy); }
 
 CLineamentTileSearch::CLineamentTileSearch(const StripeField& stripes, const LineamentSettings& settings,
                                            int largestWidth, int largestHeight)
@@ -299,13 +294,7 @@ int CLineamentTileSearch::Search(std::uint32_t x0, std::uint32_t y0, int width, 
           double lo = 0, hi = 0;
           const Line axis = Refine(line, start, k, lo, hi);
           const Moments& chosen = feature_;
-          FoundLineament f;
-          f.x0 = axis.px + lo * axis.dx;
-          f.y0 = axis.py + lo * axis.dy;
-          f.x1 = axis.px + hi * axis.dx;
-          f.y1 = axis.py + hi * axis.dy;
-          f.length = hi - lo + 1;
-          f.degrees = AxisDegrees(axis);
+          FoundLineament f = SegmentAlong(axis.px, axis.py, axis.dx, axis.dy, lo, hi);
           if (f.length < settings_.leastLength) {
             start = k;
             continue;
