@@ -130,11 +130,18 @@ class CFlatDistances {
     std::uint16_t largest = 0;
     for (std::size_t x = 1; x + 1 < w; ++x) {
       // kFar + 1 is above kFar: the far cells lower nothing.
-      const std::uint16_t a = hu[x - 1] == h[x] ? std::uint16_t(up[x - 1] + 1) : kFar;
-      const std::uint16_t b = hu[x] == h[x] ? std::uint16_t(up[x] + 1) : kFar;
-      const std::uint16_t c = hu[x + 1] == h[x] ? std::uint16_t(up[x + 1] + 1) : kFar;
-      const std::uint16_t m = std::min(std::min(a, b), std::min(c, d[x]));
-      changed |= unsigned(m != d[x]);
+      // Everything loaded first and selected after: no branch, many cells at once.
+      const T height = h[x];
+      const std::uint16_t was = d[x];
+      const std::uint16_t a = std::uint16_t(up[x - 1] + 1), b = std::uint16_t(up[x] + 1),
+                          c = std::uint16_t(up[x + 1] + 1);
+      const std::uint16_t a2 = hu[x - 1] == height ? a : kFar;
+      const std::uint16_t b2 = hu[x] == height ? b : kFar;
+      const std::uint16_t c2 = hu[x + 1] == height ? c : kFar;
+      const std::uint16_t ab = a2 < b2 ? a2 : b2;
+      const std::uint16_t cw = c2 < was ? c2 : was;
+      const std::uint16_t m = ab < cw ? ab : cw;
+      changed |= unsigned(m ^ was);
       d[x] = m;
     }
     std::uint16_t previous = d[0];
@@ -161,11 +168,18 @@ class CFlatDistances {
     unsigned changed = 0;
     std::uint16_t largest = 0;
     for (std::size_t x = 1; x + 1 < w; ++x) {
-      const std::uint16_t a = hd[x - 1] == h[x] ? std::uint16_t(down[x - 1] + 1) : kFar;
-      const std::uint16_t b = hd[x] == h[x] ? std::uint16_t(down[x] + 1) : kFar;
-      const std::uint16_t c = hd[x + 1] == h[x] ? std::uint16_t(down[x + 1] + 1) : kFar;
-      const std::uint16_t m = std::min(std::min(a, b), std::min(c, d[x]));
-      changed |= unsigned(m != d[x]);
+      // Everything loaded first and selected after: no branch, many cells at once.
+      const T height = h[x];
+      const std::uint16_t was = d[x];
+      const std::uint16_t a = std::uint16_t(down[x - 1] + 1), b = std::uint16_t(down[x] + 1),
+                          c = std::uint16_t(down[x + 1] + 1);
+      const std::uint16_t a2 = hd[x - 1] == height ? a : kFar;
+      const std::uint16_t b2 = hd[x] == height ? b : kFar;
+      const std::uint16_t c2 = hd[x + 1] == height ? c : kFar;
+      const std::uint16_t ab = a2 < b2 ? a2 : b2;
+      const std::uint16_t cw = c2 < was ? c2 : was;
+      const std::uint16_t m = ab < cw ? ab : cw;
+      changed |= unsigned(m ^ was);
       d[x] = m;
     }
     std::uint16_t previous = d[w - 1];
