@@ -489,9 +489,11 @@ int DrainFlatsByPasses(CAppHost& host, CProgressScope& progress, int width, int 
   while (distances->Largest() >= limit &&
          AskWarningQuestion(host, FormatText(LoadText(kIterationQuestion).c_str(), limit, kFlatIterationStep)))
     limit += kFlatIterationStep;
-  if (!progress.Set(kFlatPassesFrom + kFlatPassesShare)) return kErrorStopped;
-  distances->WriteCodes(grid, limit);
+  // The codes take the rest of the bar.
+  const double codesFrom = kFlatPassesFrom + kFlatPassesShare;
   flats.MarksReplaced();
+  const auto onCodesRow = [&](int row) { return progress.Set(codesFrom + (1.0 - codesFrom) * (row - 1) / height); };
+  if (!distances->WriteCodes(grid, limit, onCodesRow)) return kErrorStopped;
   return kOk;
 }
 

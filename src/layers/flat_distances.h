@@ -93,13 +93,16 @@ class CFlatDistances {
   // Gives every flat cell of distance 1 .. `limit` its first same-height neighbour
   // in code order of a smaller distance (the one drained in the iteration before its
   // own); flat cells beyond `limit` or never reached get kDescentNone. Rows of
-  // `grid` are written in place: the distances alone are read.
-  void WriteCodes(std::uint8_t* grid, int limit) const {
+  // `grid` are written in place: the distances alone are read. `onRow(row)` is
+  // called before each row; false stops (the grid then means nothing).
+  template <typename OnRow>
+  bool WriteCodes(std::uint8_t* grid, int limit, OnRow&& onRow) const {
     const std::size_t w = std::size_t(width_);
     const std::uint16_t last = std::uint16_t(std::clamp(limit, 0, int(kLongest)));
     constexpr int kRow[kDescentCodes] = {0, 1, 2, 1, 0, 0, 2, 2};
     constexpr int kColumn[kDescentCodes] = {0, 1, 0, -1, -1, 1, 1, -1};
     for (int row = 1; row < height_ - 1; ++row) {
+      if (!onRow(row)) return false;
       const std::size_t start = std::size_t(row) * w;
       const std::uint16_t* d[3] = {distances_.get() + start - w, distances_.get() + start,
                                    distances_.get() + start + w};
@@ -118,6 +121,7 @@ class CFlatDistances {
         }
       }
     }
+    return true;
   }
 
  private:
@@ -178,7 +182,8 @@ class CFlatDistances {
     // Eight cells at a time; see AlongEight.
     __m128i changedLanes = _mm_setzero_si128(), largestLanes = _mm_setzero_si128();
     if constexpr (kWestward) {
-      for (; x - 7 >= 1; x -= 8) previous = AlongEight<true>(d + x - 7, h + x - 7, previous, changedLanes, largestLanes);
+      for (; x - 7 >= 1; x -= 8)
+        previous = AlongEight<true>(d + x - 7, h + x - 7, previous, changedLanes, largestLanes);
     } else {
       for (; x + 8 <= w - 1; x += 8) previous = AlongEight<false>(d + x, h + x, previous, changedLanes, largestLanes);
     }
@@ -249,10 +254,14 @@ class CFlatDistances {
     merge(run2, Later<kWestward, 2>(t), Later<kWestward, 2>(ones));
     merge(run4, Later<kWestward, 4>(t), Later<kWestward, 4>(ones));
     // Lanes joined to the cell before the eight: every link up to them.
+    // (the first lanes, having nothing shifted in, keep what they have).
     __m128i joined = link;
-    joined = _mm_and_si128(joined, _mm_or_si128(Later<kWestward, 1>(joined), _mm_andnot_si128(Later<kWestward, 1>(ones), ones)));
-    joined = _mm_and_si128(joined, _mm_or_si128(Later<kWestward, 2>(joined), _mm_andnot_si128(Later<kWestward, 2>(ones), ones)));
-    joined = _mm_and_si128(joined, _mm_or_si128(Later<kWestward, 4>(joined), _mm_andnot_si128(Later<kWestward, 4>(ones), ones)));
+    const auto extend = [&](__m128i shifted, __m128i valid) {
+      joined = _mm_and_si128(joined, _mm_or_si128(shifted, _mm_andnot_si128(valid, ones)));
+    };
+    extend(Later<kWestward, 1>(joined), Later<kWestward, 1>(ones));
+    extend(Later<kWestward, 2>(joined), Later<kWestward, 2>(ones));
+    extend(Later<kWestward, 4>(joined), Later<kWestward, 4>(ones));
     // previous + 1 + step as t is previous + 1 (kFar at most: kFar lowers nothing).
     const __m128i carried = _mm_set1_epi16(std::int16_t(std::min<int>(previous + 1, kFar)));
     t = _mm_min_epi16(t, _mm_or_si128(_mm_and_si128(joined, carried), _mm_andnot_si128(joined, far)));

@@ -184,7 +184,7 @@ int PassesUntilSettled(int width, int height, const std::vector<T>& heights, Gri
     if (passes > width * height) break;
   }
   *largest = distances.Largest();
-  distances.WriteCodes(grid.data(), limit);
+  EXPECT_TRUE(distances.WriteCodes(grid.data(), limit, always));
   return passes;
 }
 
@@ -242,7 +242,8 @@ TEST(FlatDistancePasses, TerracesSettleInTwoPassesWindingCorridorsDoNot) {
     const int side = 120;
     Heights heights(std::size_t(side) * side);
     for (int y = 0; y < side; ++y)
-      for (int x = 0; x < side; ++x) heights[std::size_t(y) * side + x] = std::uint16_t((ringsAreRows ? y : x) / 50 * 7);
+      for (int x = 0; x < side; ++x)
+        heights[std::size_t(y) * side + x] = std::uint16_t((ringsAreRows ? y : x) / 50 * 7);
     Grid grid(heights.size());
     ComputeSteepestDescent16(side, side, heights.data(), grid.data());
     int largest = 0;
@@ -289,6 +290,47 @@ TEST(FlatDistancePasses, DistancesBeyondTheirRangeAreDrainedByRingsWithTheSameQu
     EXPECT_EQ(impatient.messages.size(), 3u);
     EXPECT_EQ(stopped, PlainDescent(width, 3, heights, 700)) << width;
   }
+}
+
+TEST(FlatDistancePasses, ProgressRunsOnThroughPassesCodesAndRingsAndCancelStopsAnywhere) {
+  const int width = 200, height = 150;
+  Heights terraces(std::size_t(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) terraces[std::size_t(y) * width + x] = std::uint16_t(x / 60 * 5);
+  // Settled by passes: the bar runs on to the end through the rows of the codes.
+  CTestHost host;
+  Grid grid(terraces.size());
+  ASSERT_EQ(ComputeDescent16(host, width, height, terraces, grid), 0);
+  EXPECT_TRUE(std::is_sorted(host.progressPositions.begin(), host.progressPositions.end()));
+  EXPECT_GE(host.progressPositions.back(), kDescentProgressRange * 99 / 100);
+  EXPECT_GE(std::count_if(host.progressPositions.begin(), host.progressPositions.end(),
+                          [](int p) { return p > kDescentProgressRange * 3 / 4; }),
+            height / 4);
+  EXPECT_EQ(grid, PlainDescent(width, height, terraces, 1 << 20));
+  // Cancelled in the passes, or while the codes are written: stopped, the window closed.
+  for (const int at : {kDescentProgressRange * 6 / 10, kDescentProgressRange * 8 / 10}) {
+    CTestHost cancel;
+    cancel.cancelAtProgress = at;
+    Grid other(terraces.size());
+    EXPECT_EQ(ComputeDescent16(cancel, width, height, terraces, other), 11) << at;
+    EXPECT_EQ(cancel.progressEnds, 1);
+    EXPECT_LE(cancel.progressPositions.back(), at + 2);
+  }
+  // Drained by rings after the passes gave up (fewer than 300 iterations, so no
+  // question sets the bar back): still in order.
+  const int side = 21;
+  const Heights winding = Serpentine(side, true);
+  Grid passes(winding.size());
+  ComputeSteepestDescent16(side, side, winding.data(), passes.data());
+  int largest = 0;
+  ASSERT_GT(PassesUntilSettled(side, side, winding, passes, 1 << 20, &largest), 4);
+  ASSERT_LT(largest, 300);
+  CTestHost rings;
+  Grid serpentine(winding.size());
+  ASSERT_EQ(ComputeDescent16(rings, side, side, winding, serpentine), 0);
+  EXPECT_TRUE(rings.messages.empty());
+  EXPECT_TRUE(std::is_sorted(rings.progressPositions.begin(), rings.progressPositions.end()));
+  EXPECT_EQ(serpentine, passes);
 }
 
 }  // namespace
