@@ -88,7 +88,8 @@ void FillRow(int width, int row, std::uint8_t* grid) {
 // A cell drained before the current iteration: it has a direction.
 inline bool IsDrained(std::uint8_t code) { return code < 9; }
 
-// Drains flats ring by ring. Iteration t gives every undetermined interior cell that
+// Drains flats ring by ring (the descent tries distance passes first, see
+// CFlatDistances, and goes on here when they do not settle). Iteration t gives every undetermined interior cell that
 // has a neighbour of the same height drained before t the first such neighbour in
 // code order. Such a cell has a neighbour drained in iteration t - 1 (otherwise it
 // would have been drained then), so after a first full scan only the neighbours of
@@ -475,10 +476,8 @@ int DrainFlatsByPasses(CAppHost& host, CProgressScope& progress, int width, int 
     return -1;
   }
   int pass = 0;
-  bool stopped = false;
   const auto onRow = [&](int row) {
-    stopped = !progress.Set(kFlatPassesFrom + kFlatPassesShare * (pass + double(row) / height) / kFlatPasses);
-    return !stopped;
+    return progress.Set(kFlatPassesFrom + kFlatPassesShare * (pass + double(row) / height) / kFlatPasses);
   };
   if (!distances->FirstPass(grid, onRow)) return kErrorStopped;
   int changed = 1;
