@@ -6,10 +6,15 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__linux__)
+#include <sys/mman.h>
 #endif
 
 #include "layers/elevation_model.h"
@@ -37,7 +42,7 @@ class CFlatDistances {
   // May throw std::bad_alloc (two bytes a cell). Width and height are at least 3.
   CFlatDistances(int width, int height, const T* heights)
       : width_(width), height_(height), heights_(heights),
-        distances_(new std::uint16_t[std::size_t(width) * std::size_t(height)]) {
+        distances_(Allocate(std::size_t(width) * std::size_t(height))) {
     // The interior is written by the first pass; the border cells hold kFar for good.
     const std::size_t w = std::size_t(width);
     std::fill_n(distances_.get(), w, kFar);
@@ -276,7 +281,32 @@ class CFlatDistances {
   int width_;
   int height_;
   const T* heights_;
-  std::unique_ptr<std::uint16_t[]> distances_;
+  // The distances go on huge pages where the system offers them: a pass reads three
+  // rows of 16 KB at 8192 cells wide, four small pages each, and on small pages the
+  // address translations cost a third of the pass.
+  struct CRelease {
+    void operator()(std::uint16_t* cells) const {
+#if defined(__linux__)
+      std::free(cells);
+#else
+      delete[] cells;
+#endif
+    }
+  };
+  static std::uint16_t* Allocate(std::size_t cells) {
+#if defined(__linux__)
+    constexpr std::size_t kHugePage = std::size_t(2) << 20;
+    const std::size_t bytes = (cells * sizeof(std::uint16_t) + kHugePage - 1) / kHugePage * kHugePage;
+    void* memory = std::aligned_alloc(kHugePage, bytes);
+    if (memory == nullptr) throw std::bad_alloc();
+    madvise(memory, bytes, MADV_HUGEPAGE);  // a refusal costs speed only
+    return static_cast<std::uint16_t*>(memory);
+#else
+    return new std::uint16_t[cells];
+#endif
+  }
+
+  std::unique_ptr<std::uint16_t[], CRelease> distances_;
   int largest_ = 0;
 };
 
