@@ -16,6 +16,7 @@
 #include "base/paths.h"
 #include "base/string_table.h"
 #include "layers/bitmap_layer.h"
+#include "layers/flat_distances.h"
 #include "layers/layer_stack.h"
 #include "layers/raster_import.h"
 
@@ -87,7 +88,8 @@ void FillRow(int width, int row, std::uint8_t* grid) {
 // A cell drained before the current iteration: it has a direction.
 inline bool IsDrained(std::uint8_t code) { return code < 9; }
 
-// Drains flats ring by ring. Iteration t gives every undetermined interior cell that
+// Drains flats ring by ring (the descent tries distance passes first, see
+// CFlatDistances, and goes on here when they do not settle). Iteration t gives every undetermined interior cell that
 // has a neighbour of the same height drained before t the first such neighbour in
 // code order. Such a cell has a neighbour drained in iteration t - 1 (otherwise it
 // would have been drained then), so after a first full scan only the neighbours of
@@ -214,6 +216,12 @@ class CFlatResolver {
       iteration_ += count;
     }
     return drained;
+  }
+
+  // The marks were replaced by codes some other way: nothing is left to turn.
+  void MarksReplaced() {
+    firstMarkedRow_ = INT_MAX;
+    lastMarkedRow_ = -1;
   }
 
  private:
@@ -444,6 +452,50 @@ void SteepestDescentAll(int width, int height, const T* heights, std::uint8_t* g
   if (height > 1) FillRow(width, height - 1, grid);
 }
 
+// Passes a flat resolution may take before it drains rings instead.
+constexpr int kFlatPasses = 4;
+// Where the passes start on the progress bar (after the first ring's share), and
+// their share.
+constexpr double kFlatPassesFrom = 0.5 + 0.5 / kFlatIterationLimit;
+constexpr double kFlatPassesShare = 0.2;
+
+// The flats drained by distance passes (see CFlatDistances) after the first ring of
+// `flats`: kOk when the grid is complete, kErrorStopped, or -1 when the passes did not
+// settle (or their memory is not there) and the rings must go on from the first.
+// The iteration question is asked as the rings would ask it: after the limit's
+// iteration when it drained cells, then after every further step.
+template <typename T>
+int DrainFlatsByPasses(CAppHost& host, CProgressScope& progress, int width, int height, const T* heights,
+                       std::uint8_t* grid, CFlatResolver<T>& flats) {
+  std::unique_ptr<CFlatDistances<T>> distances;
+  try {
+    distances = std::make_unique<CFlatDistances<T>>(width, height, heights);
+  } catch (const std::bad_alloc&) {
+    return -1;
+  } catch (const std::length_error&) {
+    return -1;
+  }
+  int pass = 0;
+  const auto onRow = [&](int row) {
+    return progress.Set(kFlatPassesFrom + kFlatPassesShare * (pass + double(row) / height) / kFlatPasses);
+  };
+  if (!distances->FirstPass(grid, onRow)) return kErrorStopped;
+  int changed = 1;
+  for (pass = 1; pass < kFlatPasses && changed == 1; ++pass) changed = distances->Pass(pass % 2 == 1, onRow);
+  if (changed < 0) return kErrorStopped;
+  if (changed != 0 || distances->Largest() >= CFlatDistances<T>::kLongest) return -1;
+  int limit = kFlatIterationLimit;
+  while (distances->Largest() >= limit &&
+         AskWarningQuestion(host, FormatText(LoadText(kIterationQuestion).c_str(), limit, kFlatIterationStep)))
+    limit += kFlatIterationStep;
+  // The codes take the rest of the bar.
+  const double codesFrom = kFlatPassesFrom + kFlatPassesShare;
+  flats.MarksReplaced();
+  const auto onCodesRow = [&](int row) { return progress.Set(codesFrom + (1.0 - codesFrom) * (row - 1) / height); };
+  if (!distances->WriteCodes(grid, limit, onCodesRow)) return kErrorStopped;
+  return kOk;
+}
+
 template <typename T>
 int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> heights, std::span<std::uint8_t> grid,
                    double start = 0.0, bool ownWindow = true) {
@@ -475,6 +527,12 @@ int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> hei
       return !stopped;
     });
     if (stopped) return kErrorStopped;
+    double ringsFrom = 0.5;
+    if (changed) {
+      const int result = DrainFlatsByPasses(host, progress, width, height, heights.data(), grid.data(), flats);
+      if (result >= 0) return result;
+      ringsFrom = kFlatPassesFrom + kFlatPassesShare;
+    }
     // `iterations` were done, the last of them changing cells when `changed`.
     for (int iterations = 1;;) {
       // Asked only while there is work left: after an iteration that changed nothing
@@ -483,7 +541,7 @@ int ComputeDescent(CAppHost& host, int width, int height, std::span<const T> hei
           AskWarningQuestion(host, FormatText(LoadText(kIterationQuestion).c_str(), iterations, kFlatIterationStep)))
         limit += kFlatIterationStep;
       if (!changed || iterations >= limit) break;
-      if (!progress.Set(0.5 + iterations * 0.5 / limit)) return kErrorStopped;
+      if (!progress.Set(ringsFrom + iterations * (1.0 - ringsFrom) / limit)) return kErrorStopped;
       const int count = std::min(limit - iterations, int(CFlatResolver<T>::kGroupIterations));
       const int drained = flats.NextRings(count);
       iterations += drained;
