@@ -191,6 +191,16 @@ void FailGdal(CAppHost& host, const std::string& path, GeoReadResult result, con
   Fail(host, detail);
 }
 
+// The first band of a file that only GDAL reads; false, with the message shown,
+// when GDAL cannot give it.
+bool ReadFirstGdalBand(CAppHost& host, const std::string& path, RasterBandData& band) {
+  std::string reason;
+  const GeoReadResult result = ReadRasterBand(path, 1, band, reason);
+  if (result == GeoReadResult::Ok) return true;
+  FailGdal(host, path, result, reason);
+  return false;
+}
+
 // Extensions that only GDAL reads here: a file of them that GDAL refuses is not
 // taken for a raw file.
 bool IsGdalOnlyPath(const std::string& path) {
@@ -476,12 +486,7 @@ int OpenRawPicture(CAppHost& host, const std::string& path, CBitmapLayer& layer,
 int OpenGdalPicture(CAppHost& host, const std::string& path, CBitmapLayer& layer, const PaletteTables& palette,
                     BaseRasterInfo& info) {
   RasterBandData band;
-  std::string reason;
-  const GeoReadResult result = ReadRasterBand(path, 1, band, reason);
-  if (result != GeoReadResult::Ok) {
-    FailGdal(host, path, result, reason);
-    return 1;
-  }
+  if (!ReadFirstGdalBand(host, path, band)) return 1;
   std::vector<std::uint8_t> gray;
   if (!GrayOfBand(band, gray)) {
     Fail(host, kOutOfMemory);
@@ -510,12 +515,7 @@ struct OverlayRules {
 int ReadGdalOverlay(CAppHost& host, const std::string& path, CBitmapLayer& layer, ProjectSize project,
                     const OverlayRules& rules) {
   RasterBandData band;
-  std::string reason;
-  const GeoReadResult result = ReadRasterBand(path, 1, band, reason);
-  if (result != GeoReadResult::Ok) {
-    FailGdal(host, path, result, reason);
-    return 1;
-  }
+  if (!ReadFirstGdalBand(host, path, band)) return 1;
   if (!(band.integerSamples && band.bitsPerSample == 8) && !rules.sixteenBit) {
     ShowError(host, LoadText(kNotEightBits));
     return 1;

@@ -26,6 +26,7 @@
 #include "project/workspace.h"
 #include "results/isolines.h"
 #include "results/lineaments.h"
+#include "support/epsg_wkt.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
 
@@ -112,13 +113,7 @@ TEST_F(GeoExport, ElevationBaseAsGeoTiffHasTheGridsExtentAndTheProjectsCrs) {
   CTestHost host;
   CWorkspace workspace(host);
   ASSERT_TRUE(workspace.LoadProject(project));
-  OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-  OSRImportFromEPSG(srs, 32723);
-  char* wkt = nullptr;
-  OSRExportToWkt(srs, &wkt);
-  workspace.saveSettings.crsWkt = wkt;
-  CPLFree(wkt);
-  OSRRelease(srs);
+  workspace.saveSettings.crsWkt = WktOfEpsg(32723);
   const std::string placed = folder.File("placed.tif");
   ASSERT_EQ(ExportRaster(workspace, workspace.layerStack.FindLayer("Исходное"), placed), 0)
       << host.OnlyMessageText();
@@ -248,6 +243,17 @@ TEST_F(GeoExport, RefusalsTellWhyAndWriteNothing) {
 namespace linea {
 namespace {
 
+// Upper left corner (1000, 2000), cells of 10 m.
+Georeference TenMetreGeoreference() {
+  Georeference g;
+  g.known = true;
+  g.left = 1000;
+  g.top = 2000;
+  g.pixelWidth = 10;
+  g.pixelHeight = -10;
+  return g;
+}
+
 TEST(GeoExportPieces, ClassMapCarriesItsPaletteAndClassRanges) {
   CTestHost host;
   CLayerStack stack(host);
@@ -292,13 +298,7 @@ TEST(GeoExportPieces, DrawingsBecomeTablesOfVisibleLayersInWorldCoordinates) {
   hidden->SetVisible(false);
   stack.AddLayer(std::move(hidden));
 
-  Georeference g;
-  g.known = true;
-  g.left = 1000;
-  g.top = 2000;
-  g.pixelWidth = 10;
-  g.pixelHeight = -10;
-  const std::vector<VectorTable> tables = DrawingTables(stack, g);
+  const std::vector<VectorTable> tables = DrawingTables(stack, TenMetreGeoreference());
   ASSERT_EQ(tables.size(), 1u);
   const VectorTable& t = tables[0];
   EXPECT_EQ(t.name, "Схема");
@@ -345,13 +345,7 @@ TEST(GeoExportPieces, IsolinesCarryTheirClassAndItsValueRange) {
   ASSERT_FALSE(scheme->AddPolyline32(line, 0, 1));
   stack.AddLayer(std::move(scheme));
 
-  Georeference g;
-  g.known = true;
-  g.left = 1000;
-  g.top = 2000;
-  g.pixelWidth = 10;
-  g.pixelHeight = -10;
-  const std::vector<VectorTable> tables = DrawingTables(stack, g);
+  const std::vector<VectorTable> tables = DrawingTables(stack, TenMetreGeoreference());
   ASSERT_EQ(tables.size(), 2u);
   CTempFolder folder;
   for (const char* name : {"iso.gpkg", "iso.shp"}) {
@@ -395,7 +389,7 @@ TEST(GeoExportPieces, IsolinesCarryTheirClassAndItsValueRange) {
   ASSERT_NE(isolines, nullptr);
   ASSERT_FALSE(isolines->AddPolyline32(line, MakeColor(0, 200, 0), 1));
   ASSERT_FALSE(isolines->AddPolyline32(line, MakeColor(9, 9, 9), 1));
-  const VectorTable after = DrawingTables(stack, g)[0];
+  const VectorTable after = DrawingTables(stack, TenMetreGeoreference())[0];
   ASSERT_EQ(after.name, "Граница");
   ASSERT_EQ(after.features.size(), tables[0].features.size() + 2);
   const std::size_t classField = after.fields.size() - 3;

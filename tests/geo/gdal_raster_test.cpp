@@ -12,21 +12,11 @@
 #include <filesystem>
 
 #include "geo/gdal_raster.h"
+#include "support/epsg_wkt.h"
 #include "support/test_files.h"
 
 namespace linea {
 namespace {
-
-std::string Utm23South() {
-  OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-  OSRImportFromEPSG(srs, 32723);
-  char* wkt = nullptr;
-  OSRExportToWkt(srs, &wkt);
-  std::string text = wkt;
-  CPLFree(wkt);
-  OSRRelease(srs);
-  return text;
-}
 
 // A Float32 GeoTIFF of width x height with the values f(x, y) and nodata -9999.
 void WriteFloatTiff(const std::string& path, int width, int height, double (*f)(int, int)) {
@@ -35,7 +25,7 @@ void WriteFloatTiff(const std::string& path, int width, int height, double (*f)(
   ASSERT_NE(ds, nullptr);
   double transform[6] = {500000, 30, 0, 6000000, 0, -30};
   GDALSetGeoTransform(ds, transform);
-  GDALSetProjection(ds, Utm23South().c_str());
+  GDALSetProjection(ds, WktOfEpsg(32723).c_str());
   GDALRasterBandH band = GDALGetRasterBand(ds, 1);
   GDALSetRasterNoDataValue(band, -9999);
   std::vector<float> values(std::size_t(width) * height);
@@ -102,7 +92,7 @@ RasterToWrite ClassPicture() {
   r.georeference.top = 8258937;
   r.georeference.pixelWidth = 30;
   r.georeference.pixelHeight = -30;
-  r.georeference.crsWkt = Utm23South();
+  r.georeference.crsWkt = WktOfEpsg(32723);
   r.bandMetadata = {{"FROM", "10"}, {"CLASS_WIDTH", "2.5"}};
   return r;
 }

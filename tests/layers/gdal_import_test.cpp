@@ -15,22 +15,12 @@
 #include "layers/elevation_model.h"
 #include "layers/layer_stack.h"
 #include "layers/raster_import.h"
+#include "support/epsg_wkt.h"
 #include "support/test_files.h"
 #include "support/test_host.h"
 
 namespace linea {
 namespace {
-
-std::string WktOfEpsg(int code) {
-  OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-  OSRImportFromEPSG(srs, code);
-  char* wkt = nullptr;
-  OSRExportToWkt(srs, &wkt);
-  std::string text = wkt;
-  CPLFree(wkt);
-  OSRRelease(srs);
-  return text;
-}
 
 // Writes a one-band raster of `type` through `driver` (via an in-memory copy).
 void WriteRaster(const std::string& path, const char* driver, GDALDataType type, int width, int height,

@@ -32,10 +32,7 @@ class CalculateButtonTest : public ProgramWindowTest {
     ProgramWindowTest::SetUp();
     const std::string project = WriteDemo();
     ASSERT_FALSE(project.empty());
-    app = std::make_unique<CImageViewerApp>(host, *settings);
-    ASSERT_TRUE(app->InitInstance(project, false));
-    app->Frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->Frame()));
+    ASSERT_NO_FATAL_FAILURE(StartProgram(project));
   }
 
   CWSDialogBar& Bar() { return app->Frame().CalcBar(); }
